@@ -1,0 +1,8 @@
+#include "doublespinbox.h"
+
+DoubleSpinBox::DoubleSpinBox()
+    : QDoubleSpinBox(nullptr)
+{
+}
+
+DoubleSpinBox::~DoubleSpinBox() = default;

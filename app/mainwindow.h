@@ -1,0 +1,42 @@
+#ifndef CONCORDA_MAINWINDOW_H
+#define CONCORDA_MAINWINDOW_H
+
+#include <QMainWindow>
+
+class CustomDialog;
+class DataVarWidget;
+class QAction;
+class QMenu;
+
+// The one primary window: the data container as central widget, the menus "&File" and
+// "&Statistics", Ctrl+Q to close, and a new result window for every agreement report.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+public slots:
+    void onAbout();
+    void onAMean();
+    void onAStdDev();
+    void onAgreement();
+
+private:
+    void createActions();
+    void createMenus();
+    void makeConnections();
+    void createShortcuts();
+
+    QMenu *fileMenu;
+    QAction *openAction;
+    QAction *aboutAction;
+    QMenu *statisticsMenu;
+    QAction *agreementAction;
+    CustomDialog *aboutDialog;
+    DataVarWidget *dataVarWidget;
+};
+
+#endif

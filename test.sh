@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what Concorda needs, builds it and runs every test headless.
+# SANITIZE=1 ./test.sh builds in build-sanitize with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs the same tests.
+set -euo pipefail
+CONCORDA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+source "$CONCORDA_ROOT/scripts/setup.sh"
+
+concorda_install_packages
+
+if [ "${SANITIZE:-0}" = "1" ]; then
+    build="$CONCORDA_ROOT/build-sanitize"
+    concorda_build "$build" -DCONCORDA_SANITIZE=ON -DCONCORDA_BENCH=OFF
+    export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+    export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
+    export LSAN_OPTIONS="suppressions=$CONCORDA_ROOT/tests/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+else
+    build="$CONCORDA_ROOT/build"
+    concorda_build "$build"
+fi
+
+export QT_QPA_PLATFORM=offscreen
+ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
