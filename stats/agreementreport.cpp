@@ -1,0 +1,209 @@
+#include "agreementreport.h"
+
+#include "concordance.h"
+#include "tdicp.h"
+#include "vectortoolkit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace stats {
+
+AgreementFigures agreementFigures(QVector<QVariant> other, QVector<QVariant> gold,
+                                  const AgreementOptions &options)
+{
+    dropIncompletePairs(gold, other);
+    QVector<double> x = toNumbers(gold);
+    QVector<double> y = toNumbers(other);
+    gold.clear();
+    other.clear();
+    if (options.proportional) {
+        x = logarithm(x);
+        y = logarithm(y);
+    }
+
+    // The order of the calls decides which library error surfaces first.
+    const Mode mode = options.random ? Mode::Random : Mode::Fixed;
+    AgreementFigures figures;
+    figures.n = x.size();
+    figures.accuracy = accuracy(x, y);
+    figures.precision = precision(x, y, options.sample);
+    figures.ccc = figures.precision * figures.accuracy;
+    figures.tdi = tdi(x, y, options.cpAllowance, options.proportional);
+    figures.rbs = rbs(x, y);
+    figures.cp = cp(x, y, options.tdiAllowance, options.proportional, mode);
+    figures.accuracyLimit = accuracyLimit(x, y, options.alpha, mode);
+    figures.precisionLimit = precisionLimit(x, y, options.alpha, options.sample, mode);
+    figures.cccLimit = cccLimit(x, y, options.alpha, mode);
+    figures.tdiLimit = tdiLimit(x, y, options.cpAllowance, options.proportional, options.alpha, mode);
+    figures.cpLimit = cpLimit(x, y, options.tdiAllowance, options.proportional, options.alpha, mode);
+    return figures;
+}
+
+namespace {
+
+QString fixed(double value, int decimals)
+{
+    QString text;
+    text.setNum(value, 'f', decimals);
+    return text;
+}
+
+QString resultRow(const QString &name, const AgreementFigures &f)
+{
+    QString count;
+    count.setNum(f.n, 10);
+    return QStringLiteral("<td><b>%1</b></td>").arg(name.toHtmlEscaped())
+         + QStringLiteral("<td>%1 (%2)</td> <td>%3 (%4)</td><td>%5 (%6)</td><td>%7 (%8)</td>"
+                          "<td>%9 (%10)</td><td>%11</td><td>%12</td>")
+               .arg(fixed(f.accuracy, 5))
+               .arg(fixed(f.accuracyLimit, 5))
+               .arg(fixed(f.precision, 5))
+               .arg(fixed(f.precisionLimit, 5))
+               .arg(fixed(f.ccc, 5))
+               .arg(fixed(f.cccLimit, 5))
+               .arg(fixed(f.tdi, 5))
+               .arg(fixed(f.tdiLimit, 5))
+               .arg(fixed(f.cp, 4))
+               .arg(fixed(f.cpLimit, 4))
+               .arg(fixed(f.rbs, 5))
+               .arg(count)
+         + QStringLiteral("</tr>");
+}
+
+} // namespace
+
+QString agreementReport(QVector<QVector<QVariant>> others, QVector<QVariant> gold,
+                        QStringList names, double tdiAllowance, double cpAllowance,
+                        double alpha, bool proportional, bool random, bool sample,
+                        int *failedColumn)
+{
+    const AgreementOptions options{tdiAllowance, cpAllowance, alpha, proportional, random, sample};
+
+    QString html = QStringLiteral(
+        "<!DOCTYPE html><html><head><style>table,th,td{border:1px solid black;"
+        "border-collapse:collapse;}th,td{padding:5px;}th{text-align:left;}"
+        "td{white-space:nowrap;}</style></head>\n<body><table style=\"width:300px\">");
+    html += QStringLiteral("<td><b>TDI Allowance: %1</b></td><td><b>CP Allowance: %2</b></td>"
+                           "<td><b>Alpha: %3</b></td>")
+                .arg(tdiAllowance, 0, 'g', -1)
+                .arg(cpAllowance, 0, 'g', -1)
+                .arg(alpha, 0, 'g', -1);
+    html += QStringLiteral("</table><table style=\"width:300px\">");
+    html += QStringLiteral("<th style=\"border:none;\"></th><th>%1</th><th>%2</th><th>%3</th>"
+                           "<th>%4</th><th>%5</th><th>%6</th><th>%7</th>")
+                .arg(QStringLiteral("Accuracy"), QStringLiteral("Precision"),
+                     QStringLiteral("CCC"), QStringLiteral("TDI"), QStringLiteral("CP"),
+                     QStringLiteral("RBS"))
+                .arg(QLatin1Char('n'));
+    html += QStringLiteral("</tr>");
+
+    for (int i = 0; i < others.size(); ++i) {
+        if (failedColumn)
+            *failedColumn = i;
+        // Each compared column is paired with the complete reference column anew.
+        const AgreementFigures figures = agreementFigures(std::move(others[i]), gold, options);
+        html += resultRow(names.value(i), figures);
+    }
+    if (failedColumn)
+        *failedColumn = -1;
+
+    html += QStringLiteral("</table> </body> </html>");
+    return html;
+}
+
+namespace {
+
+struct PairSummary
+{
+    qint64 n = 0;
+    bool nonPositive = false;        // a reading <= 0: no logarithm under proportional
+    bool nonFinite = false;          // a reading too large to compute with (inf from 1e999)
+    bool constant = false;           // a column with one value in every complete pair
+    bool constantDifference = false; // y - x the same in every complete pair
+};
+
+// Whether a variance is zero up to rounding, relative to the magnitude of the data.
+bool noSpread(const QVector<double> &v, double magnitude)
+{
+    return variance(v) <= 1e-20 * magnitude * magnitude;
+}
+
+PairSummary summarize(QVector<QVariant> other, QVector<QVariant> gold)
+{
+    dropIncompletePairs(gold, other);
+    const QVector<double> x = toNumbers(gold);
+    const QVector<double> y = toNumbers(other);
+    PairSummary summary;
+    summary.n = x.size();
+    double magnitude = 0;
+    for (int i = 0; i < x.size(); ++i) {
+        summary.nonPositive = summary.nonPositive || x[i] <= 0 || y[i] <= 0;
+        summary.nonFinite = summary.nonFinite || !std::isfinite(x[i]) || !std::isfinite(y[i]);
+        magnitude = std::max({magnitude, std::fabs(x[i]), std::fabs(y[i])});
+    }
+    if (!x.isEmpty()) {
+        summary.constant = noSpread(x, magnitude) || noSpread(y, magnitude);
+        summary.constantDifference = noSpread(subtract(y, x), magnitude);
+    }
+    return summary;
+}
+
+bool strictlyBetween(double value, double low, double high)
+{
+    return value > low && value < high;
+}
+
+// The cause of a library error in the user's terms, from what the options and the data
+// say about the column pair. The checks follow the order in which the estimators meet
+// their arguments: the TDI proportion first, then alpha, then the data of CP.
+QString errorCause(const QString &name, const QVector<QVariant> &other,
+                   const QVector<QVariant> &gold, const AgreementOptions &options)
+{
+    if (!strictlyBetween(options.cpAllowance, -1, 1))
+        return QObject::tr("CP Allowance must lie strictly between -1 and 1");
+    if (!strictlyBetween(options.alpha, 0, 1))
+        return QObject::tr("Alpha must lie strictly between 0 and 1");
+    if (options.proportional && !(options.tdiAllowance > -100))
+        return QObject::tr("TDI Allowance must be greater than -100 under Proportional");
+
+    const PairSummary pair = summarize(other, gold);
+    if (options.proportional && pair.nonPositive)
+        return QObject::tr("Proportional compares logarithms, so every reading must be greater "
+                           "than 0, but %1 or the Gold Standard has a zero or negative reading")
+            .arg(name);
+    if (pair.nonFinite)
+        return QObject::tr("%1 or the Gold Standard holds a reading too large to compute with")
+            .arg(name);
+    if (pair.n < 4)
+        return QObject::tr("%1 has %2 complete pairs with the Gold Standard, and CP needs at least 4")
+            .arg(name)
+            .arg(pair.n);
+    if (pair.constant && !options.random)
+        return QObject::tr("%1 or the Gold Standard has the same value in every pair, so CP "
+                           "cannot be computed in fixed mode")
+            .arg(name);
+    if (pair.constantDifference)
+        return QObject::tr("the differences between %1 and the Gold Standard have no spread, so "
+                           "CP cannot be computed")
+            .arg(name);
+    if (!options.random)
+        return QObject::tr("%1 is an exact linear function of the Gold Standard, so CP cannot be "
+                           "computed in fixed mode")
+            .arg(name);
+    return QObject::tr("the statistics library could not evaluate a formula for these data");
+}
+
+} // namespace
+
+QString agreementErrorMessage(const std::exception &error, const QString &name,
+                              const QVector<QVariant> &other, const QVector<QVariant> &gold,
+                              const AgreementOptions &options)
+{
+    return QObject::tr("The agreement of %1 with the Gold Standard could not be computed: %2.")
+               .arg(name, errorCause(name, other, gold, options))
+         + QLatin1Char('\n') + QString::fromLocal8Bit(error.what());
+}
+
+} // namespace stats

@@ -1,0 +1,65 @@
+#ifndef CONCORDA_STATS_AGREEMENTREPORT_H
+#define CONCORDA_STATS_AGREEMENTREPORT_H
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <exception>
+
+// The report driver: from the cell vectors of the chosen columns and the analysis
+// options to the figures of every compared column and the HTML document that shows them.
+namespace stats {
+
+struct AgreementOptions
+{
+    double tdiAllowance = 10;  // the bound for CP (a percentage under proportional)
+    double cpAllowance = 0.9;  // the proportion for TDI
+    double alpha = 0.05;       // one-sided limits at level 1 - alpha
+    bool proportional = false; // compare on the log scale
+    bool random = false;       // random-mode limits, fixed-mode otherwise
+    bool sample = true;        // divisor n - 1 for precision and its limit
+};
+
+// The agreement of one compared column with the reference, unrounded.
+struct AgreementFigures
+{
+    qint64 n = 0; // complete pairs
+    double accuracy = 0;
+    double accuracyLimit = 0;
+    double precision = 0;
+    double precisionLimit = 0;
+    double ccc = 0;
+    double cccLimit = 0;
+    double tdi = 0;
+    double tdiLimit = 0;
+    double cp = 0;
+    double cpLimit = 0;
+    double rbs = 0;
+};
+
+// Pairs one compared column with the reference (both cell vectors: a double where the
+// cell reads as a number, an invalid variant where it does not), keeps the complete
+// pairs, takes logarithms under proportional and runs every estimator. Errors of the
+// statistics library (std::domain_error, std::overflow_error) pass through.
+AgreementFigures agreementFigures(QVector<QVariant> other, QVector<QVariant> gold,
+                                  const AgreementOptions &options);
+
+// The HTML report: an options table and one row per compared column, names[i] naming
+// others[i]. Names are HTML-escaped. When a library error ends the report, it passes
+// through and *failedColumn (if given) holds the index of the column being computed.
+QString agreementReport(QVector<QVector<QVariant>> others, QVector<QVariant> gold,
+                        QStringList names, double tdiAllowance, double cpAllowance,
+                        double alpha, bool proportional, bool random, bool sample,
+                        int *failedColumn = nullptr);
+
+// Says in the user's terms why the agreement of the column `name` with the reference
+// could not be computed, followed on a second line by the library's own message.
+QString agreementErrorMessage(const std::exception &error, const QString &name,
+                              const QVector<QVariant> &other, const QVector<QVariant> &gold,
+                              const AgreementOptions &options);
+
+} // namespace stats
+
+#endif
