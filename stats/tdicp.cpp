@@ -3,10 +3,12 @@
 #include "vectortoolkit.h"
 
 #include <QDebug>
+#include <QLoggingCategory>
 
 #include <boost/math/distributions/non_central_chi_squared.hpp>
 
 #include <cmath>
+#include <utility>
 
 namespace stats {
 
@@ -56,9 +58,8 @@ QVector<double> expectedDifferences(const PairQuantities &q, const QVector<doubl
 // of F(kappa^2 / sigma_e^2; mu_i^2 / sigma_e^2).
 double fixedCoverage(const PairQuantities &q, const QVector<double> &expected, double kappa)
 {
-    const QVector<double> nonCentralities = divide(power(expected, 2), q.residualVariance);
     return mean(nonCentralChiSquaredCdf(kappa * kappa / q.residualVariance, 1,
-                                        nonCentralities));
+                                        divide(power(expected, 2), q.residualVariance)));
 }
 
 // Random-mode variance of logit(CP), before division by CP^2 (n - 3) (1 - CP)^2.
@@ -76,23 +77,21 @@ double randomCoverageVarianceNumerator(const PairQuantities &q, double kappa)
 }
 
 // Fixed-mode variance of logit(CP), before division by CP^2 (n - 3) (1 - CP)^2.
+// Vectors are moved into their last use so that the toolkit reuses their buffers.
 double fixedCoverageVarianceNumerator(const PairQuantities &q, const QVector<double> &y,
                                       const QVector<double> &expected, double kappa)
 {
     const double sigmaE = std::sqrt(q.residualVariance);
-    QVector<double> g;
-    QVector<double> h;
-    {
-        const QVector<double> upper = divide(add(kappa, expected), sigmaE);
-        const QVector<double> lower = divide(subtract(kappa, expected), sigmaE);
-        const QVector<double> densityUpper = normalDensity(upper);
-        const QVector<double> densityLower = normalDensity(lower);
-        g = subtract(densityLower, densityUpper);
-        h = negate(add(multiply(upper, densityUpper), multiply(lower, densityLower)));
-    }
+    QVector<double> upper = divide(add(kappa, expected), sigmaE);
+    QVector<double> lower = divide(subtract(kappa, expected), sigmaE);
+    const QVector<double> densityUpper = normalDensity(upper);
+    QVector<double> densityLower = normalDensity(lower);
+    const QVector<double> h = negate(add(multiply(std::move(upper), densityUpper),
+                                         multiply(std::move(lower), densityLower)));
+    QVector<double> g = subtract(std::move(densityLower), densityUpper);
     const double gMean = mean(g);
     const double hMean = mean(h);
-    const double cY = q.meanY * gMean - mean(multiply(g, y));
+    const double cY = q.meanY * gMean - mean(multiply(std::move(g), y));
     return gMean * gMean + cY * cY / q.varianceY + hMean * hMean / 2.0;
 }
 
@@ -131,7 +130,9 @@ double tdiLimit(const QVector<double> &x, const QVector<double> &y, double p,
 double cp(const QVector<double> &x, const QVector<double> &y, double kappa0, bool proportional,
           Mode mode)
 {
-    if (mode == Mode::Random)
+    // Rendering a large column pair costs far more than the estimate itself; skip it when
+    // the debug output is switched off and Qt would drop the line anyway.
+    if (mode == Mode::Random && QLoggingCategory::defaultCategory()->isDebugEnabled())
         qDebug() << x << "-" << y;
     const PairQuantities q = pairQuantities(x, y);
     const double kappa = coverageBound(kappa0, proportional);

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace stats {
 
@@ -14,34 +15,33 @@ namespace {
 
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
-// Applies f to every element of v.
+// Applies f to every element of v in place. v is a private copy: an operand shared with
+// the caller is detached before the first write, and a temporary lends its buffer, so
+// chained operations do not allocate a new vector at every step.
 template<typename Function>
-QVector<double> mapped(const QVector<double> &v, Function f)
+QVector<double> mapped(QVector<double> v, Function f)
 {
     const int n = v.size();
-    QVector<double> result(n);
-    const double *in = v.constData();
-    double *out = result.data();
+    double *values = v.data();
     for (int i = 0; i < n; ++i)
-        out[i] = f(in[i]);
-    return result;
+        values[i] = f(values[i]);
+    return v;
 }
 
-// Applies f pairwise over the length of a; elements missing from b read as NaN.
+// Applies f pairwise over the length of a, in place in a's private copy; elements
+// missing from b read as NaN.
 template<typename Function>
-QVector<double> zipped(const QVector<double> &a, const QVector<double> &b, Function f)
+QVector<double> zipped(QVector<double> a, const QVector<double> &b, Function f)
 {
     const int n = a.size();
     const int common = qMin(n, b.size());
-    QVector<double> result(n);
-    const double *left = a.constData();
+    double *values = a.data();
     const double *right = b.constData();
-    double *out = result.data();
     for (int i = 0; i < common; ++i)
-        out[i] = f(left[i], right[i]);
+        values[i] = f(values[i], right[i]);
     for (int i = common; i < n; ++i)
-        out[i] = f(left[i], notANumber);
-    return result;
+        values[i] = f(values[i], notANumber);
+    return a;
 }
 
 // The divisor of a second moment: n - 1 for the sample estimate, n otherwise.
@@ -100,90 +100,90 @@ double covariance(const QVector<double> &x, const QVector<double> &y, bool sampl
     return products / momentDivisor(n, sample);
 }
 
-QVector<double> add(const QVector<double> &v, double s)
+QVector<double> add(QVector<double> v, double s)
 {
-    return mapped(v, [s](double value) { return value + s; });
+    return mapped(std::move(v), [s](double value) { return value + s; });
 }
 
-QVector<double> add(double s, const QVector<double> &v)
+QVector<double> add(double s, QVector<double> v)
 {
-    return mapped(v, [s](double value) { return s + value; });
+    return mapped(std::move(v), [s](double value) { return s + value; });
 }
 
-QVector<double> add(const QVector<double> &a, const QVector<double> &b)
+QVector<double> add(QVector<double> a, const QVector<double> &b)
 {
-    return zipped(a, b, [](double left, double right) { return left + right; });
+    return zipped(std::move(a), b, [](double left, double right) { return left + right; });
 }
 
-QVector<double> subtract(const QVector<double> &v, double s)
+QVector<double> subtract(QVector<double> v, double s)
 {
-    return mapped(v, [s](double value) { return value - s; });
+    return mapped(std::move(v), [s](double value) { return value - s; });
 }
 
-QVector<double> subtract(double s, const QVector<double> &v)
+QVector<double> subtract(double s, QVector<double> v)
 {
-    return mapped(v, [s](double value) { return s - value; });
+    return mapped(std::move(v), [s](double value) { return s - value; });
 }
 
-QVector<double> subtract(const QVector<double> &a, const QVector<double> &b)
+QVector<double> subtract(QVector<double> a, const QVector<double> &b)
 {
-    return zipped(a, b, [](double left, double right) { return left - right; });
+    return zipped(std::move(a), b, [](double left, double right) { return left - right; });
 }
 
-QVector<double> multiply(const QVector<double> &v, double s)
+QVector<double> multiply(QVector<double> v, double s)
 {
-    return mapped(v, [s](double value) { return value * s; });
+    return mapped(std::move(v), [s](double value) { return value * s; });
 }
 
-QVector<double> multiply(double s, const QVector<double> &v)
+QVector<double> multiply(double s, QVector<double> v)
 {
-    return mapped(v, [s](double value) { return s * value; });
+    return mapped(std::move(v), [s](double value) { return s * value; });
 }
 
-QVector<double> multiply(const QVector<double> &a, const QVector<double> &b)
+QVector<double> multiply(QVector<double> a, const QVector<double> &b)
 {
-    return zipped(a, b, [](double left, double right) { return left * right; });
+    return zipped(std::move(a), b, [](double left, double right) { return left * right; });
 }
 
-QVector<double> divide(const QVector<double> &v, double s)
+QVector<double> divide(QVector<double> v, double s)
 {
-    return mapped(v, [s](double value) { return value / s; });
+    return mapped(std::move(v), [s](double value) { return value / s; });
 }
 
-QVector<double> divide(double s, const QVector<double> &v)
+QVector<double> divide(double s, QVector<double> v)
 {
-    return mapped(v, [s](double value) { return s / value; });
+    return mapped(std::move(v), [s](double value) { return s / value; });
 }
 
-QVector<double> divide(const QVector<double> &a, const QVector<double> &b)
+QVector<double> divide(QVector<double> a, const QVector<double> &b)
 {
-    return zipped(a, b, [](double left, double right) { return left / right; });
+    return zipped(std::move(a), b, [](double left, double right) { return left / right; });
 }
 
 // Integer power through the platform pow.
-QVector<double> power(const QVector<double> &v, int k)
+QVector<double> power(QVector<double> v, int k)
 {
     const double exponent = k;
-    return mapped(v, [exponent](double value) { return std::pow(value, exponent); });
+    return mapped(std::move(v), [exponent](double value) { return std::pow(value, exponent); });
 }
 
 // Natural logarithm through the platform log: 0 gives -inf, a negative value NaN.
-QVector<double> logarithm(const QVector<double> &v)
+QVector<double> logarithm(QVector<double> v)
 {
-    return mapped(v, [](double value) { return std::log(value); });
+    return mapped(std::move(v), [](double value) { return std::log(value); });
 }
 
-QVector<double> negate(const QVector<double> &v)
+QVector<double> negate(QVector<double> v)
 {
-    return mapped(v, [](double value) { return -value; });
+    return mapped(std::move(v), [](double value) { return -value; });
 }
 
 // Standard normal density from Boost.Math: an infinite element gives 0, NaN throws
 // std::domain_error.
-QVector<double> normalDensity(const QVector<double> &v)
+QVector<double> normalDensity(QVector<double> v)
 {
     const boost::math::normal_distribution<> standardNormal(0.0, 1.0);
-    return mapped(v, [&standardNormal](double value) {
+    return mapped(std::move(v), [&standardNormal](double value) {
         return boost::math::pdf(standardNormal, value);
     });
 }
@@ -192,10 +192,10 @@ QVector<double> normalDensity(const QVector<double> &v)
 // The distribution checks k and every non-centrality and throws std::domain_error for a
 // value outside its domain; an empty non-centrality vector is never checked.
 QVector<double> nonCentralChiSquaredCdf(double x, int degreesOfFreedom,
-                                        const QVector<double> &nonCentrality)
+                                        QVector<double> nonCentrality)
 {
     const double k = degreesOfFreedom;
-    return mapped(nonCentrality, [x, k](double lambda) {
+    return mapped(std::move(nonCentrality), [x, k](double lambda) {
         return boost::math::cdf(boost::math::non_central_chi_squared_distribution<>(k, lambda), x);
     });
 }

@@ -7,8 +7,9 @@ class QVariant;
 
 // Moments, element-wise arithmetic and column preparation on numeric vectors.
 //
-// Every function is stateless, leaves its operands untouched and returns a new
-// vector where the result is a vector. Numeric trouble (empty input, division by
+// Every function is stateless and leaves the caller's vectors untouched. Vector results
+// are built in the function's own copy of the (first) vector operand, which is taken by
+// value: passing a temporary, as in divide(add(s, v), t), reuses its buffer. Numeric trouble (empty input, division by
 // zero, logarithm of zero) is not reported: NaN and infinities flow on as IEEE
 // arithmetic produces them. Only normalDensity and nonCentralChiSquaredCdf throw,
 // with the Boost.Math errors of the distribution they evaluate.
@@ -27,26 +28,26 @@ double covariance(const QVector<double> &x, const QVector<double> &y, bool sampl
 
 // Element-wise arithmetic. The names avoid operator+, which QVector already
 // defines as concatenation.
-QVector<double> add(const QVector<double> &v, double s);
-QVector<double> add(double s, const QVector<double> &v);
-QVector<double> add(const QVector<double> &a, const QVector<double> &b);
-QVector<double> subtract(const QVector<double> &v, double s);
-QVector<double> subtract(double s, const QVector<double> &v);
-QVector<double> subtract(const QVector<double> &a, const QVector<double> &b);
-QVector<double> multiply(const QVector<double> &v, double s);
-QVector<double> multiply(double s, const QVector<double> &v);
-QVector<double> multiply(const QVector<double> &a, const QVector<double> &b);
-QVector<double> divide(const QVector<double> &v, double s);
-QVector<double> divide(double s, const QVector<double> &v);
-QVector<double> divide(const QVector<double> &a, const QVector<double> &b);
+QVector<double> add(QVector<double> v, double s);
+QVector<double> add(double s, QVector<double> v);
+QVector<double> add(QVector<double> a, const QVector<double> &b);
+QVector<double> subtract(QVector<double> v, double s);
+QVector<double> subtract(double s, QVector<double> v);
+QVector<double> subtract(QVector<double> a, const QVector<double> &b);
+QVector<double> multiply(QVector<double> v, double s);
+QVector<double> multiply(double s, QVector<double> v);
+QVector<double> multiply(QVector<double> a, const QVector<double> &b);
+QVector<double> divide(QVector<double> v, double s);
+QVector<double> divide(double s, QVector<double> v);
+QVector<double> divide(QVector<double> a, const QVector<double> &b);
 
 // Element-wise functions.
-QVector<double> power(const QVector<double> &v, int k);
-QVector<double> logarithm(const QVector<double> &v);
-QVector<double> negate(const QVector<double> &v);
-QVector<double> normalDensity(const QVector<double> &v);
+QVector<double> power(QVector<double> v, int k);
+QVector<double> logarithm(QVector<double> v);
+QVector<double> negate(QVector<double> v);
+QVector<double> normalDensity(QVector<double> v);
 QVector<double> nonCentralChiSquaredCdf(double x, int degreesOfFreedom,
-                                        const QVector<double> &nonCentrality);
+                                        QVector<double> nonCentrality);
 
 // Column preparation: turning two table columns into two numeric vectors.
 void dropIncompletePairs(QVector<QVariant> &a, QVector<QVariant> &b);
