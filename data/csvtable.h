@@ -1,0 +1,46 @@
+#ifndef CONCORDA_CSVTABLE_H
+#define CONCORDA_CSVTABLE_H
+
+#include <QChar>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class QByteArray;
+
+// A delimited text split into its variable names (the first line) and one row of
+// fields per further line. Every field stays text. A row holds at most one field per
+// name: extra fields are dropped, and a short line gives a short row.
+struct CsvTable
+{
+    QStringList names;
+    QVector<QStringList> rows;
+};
+
+// The CSV reading steps that need nothing but QtCore, so that a tool without a GUI
+// can import the same way the program does.
+namespace csv {
+
+// The drop-down entries offered for the delimiter, in the order shown to the user.
+QStringList delimiterEntries();
+
+// The delimiter character an entry of delimiterEntries() stands for; a null QChar for
+// any other text.
+QChar delimiterForEntry(const QString &entry);
+
+// The text of a CSV file's bytes: UTF-8 up to the first NUL byte, without a leading
+// byte-order mark. Malformed sequences become U+FFFD.
+QString decodeText(const QByteArray &bytes);
+
+// Splits a decoded text at line feeds and each line at the delimiter, keeping empty
+// parts. The first line gives the names exactly as written; every further line gives
+// one row, also a final empty line. In every field of a row each comma becomes a point.
+CsvTable parseTable(const QString &text, QChar delimiter);
+
+// Reads a whole file into bytes. On failure returns false and puts the system's reason
+// into errorString; a directory is refused.
+bool readFile(const QString &fileName, QByteArray *bytes, QString *errorString);
+
+} // namespace csv
+
+#endif
