@@ -14,8 +14,6 @@ bool alphaOutsideUnitInterval(double alpha)
     return alpha < 0.0 || alpha > 1.0;
 }
 
-constexpr double unavailableLimit = -1.0;
-
 // Fisher Z transform, 1/2 ln((1 + r) / (1 - r)).
 double fisherZ(double r)
 {

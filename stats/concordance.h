@@ -24,6 +24,9 @@ double precision(const QVector<double> &x, const QVector<double> &y, bool sample
 // Relative bias squared: delta^2 / s_d^2.
 double rbs(const QVector<double> &x, const QVector<double> &y);
 
+// Lower limits of C_b (logit scale), rho and rho_c (Fisher Z scale). The precision limit
+// forms rho from population variances whatever sample says, so it bounds the r that
+// precision() returns for either divisor; sample is taken to match precision's call.
 double accuracyLimit(const QVector<double> &x, const QVector<double> &y, double alpha,
                      Mode mode);
 double precisionLimit(const QVector<double> &x, const QVector<double> &y, double alpha,

@@ -9,6 +9,10 @@ namespace stats {
 // sample (Random) or conditions on the observed readings (Fixed).
 enum class Mode { Random, Fixed };
 
+// The value of a confidence limit that cannot be formed: an alpha outside [0, 1] for
+// the concordance limits, a CP estimate of 1 for the CP limit.
+constexpr double unavailableLimit = -1.0;
+
 // The moments of one column pair that every agreement estimator is built from:
 // x is the reference column, y the compared column, both of length n. Variances are
 // population variances (divisor n). Nothing is guarded: degenerate data leave NaN or
@@ -43,6 +47,11 @@ double standardNormalQuantile(double p);
 
 // Boost.Math standard normal density; throws std::domain_error for NaN.
 double standardNormalDensity(double x);
+
+// Distribution function at t of the non-central chi-squared distribution with one degree
+// of freedom and non-centrality lambda. Throws Boost.Math's std::domain_error for a
+// lambda that is negative or not finite and for a t that is NaN.
+double chiSquaredOneCdf(double t, double nonCentrality);
 
 // Back-transform from the logit scale: e^t / (e^t + 1).
 double inverseLogit(double t);

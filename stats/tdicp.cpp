@@ -5,16 +5,12 @@
 #include <QDebug>
 #include <QLoggingCategory>
 
-#include <boost/math/distributions/non_central_chi_squared.hpp>
-
 #include <cmath>
 #include <utility>
 
 namespace stats {
 
 namespace {
-
-constexpr double unavailableLimit = -1.0;
 
 // Converts a TDI on the log scale back to a percentage.
 double toPercent(double logScaleValue)
@@ -32,13 +28,6 @@ double coverageBound(double kappa0, bool proportional)
 double proportionQuantile(double p)
 {
     return standardNormalQuantile(1.0 - (1.0 - p) * 0.5);
-}
-
-// Non-central chi-squared CDF with one degree of freedom.
-double chiSquaredOneCdf(double t, double nonCentrality)
-{
-    return boost::math::cdf(
-        boost::math::non_central_chi_squared_distribution<>(1.0, nonCentrality), t);
 }
 
 // Random-mode CP, on the scale of the squared differences: F(kappa^2 / s_d^2; delta^2 / s_d^2).
@@ -126,7 +115,8 @@ double tdiLimit(const QVector<double> &x, const QVector<double> &y, double p,
     return proportional ? toPercent(limit) : limit;
 }
 
-// CP, the probability that |y - x| stays within kappa.
+// CP, the share of differences y - x within +-kappa, on the data's scale (log scale
+// when proportional).
 double cp(const QVector<double> &x, const QVector<double> &y, double kappa0, bool proportional,
           Mode mode)
 {
