@@ -2,6 +2,7 @@
 
 #include "vectortoolkit.h"
 
+#include <boost/math/distributions/non_central_chi_squared.hpp>
 #include <boost/math/distributions/normal.hpp>
 
 #include <cmath>
@@ -51,6 +52,27 @@ double standardNormalQuantile(double p)
 double standardNormalDensity(double x)
 {
     return boost::math::pdf(boost::math::normal_distribution<>(0.0, 1.0), x);
+}
+
+double chiSquaredOneCdf(double t, double nonCentrality)
+{
+    // Boost.Math rounds lambda / 2 to an int, so above about 4.3e9 it fails with a
+    // rounding_error, and its series grows with sqrt(lambda) (milliseconds per call near
+    // 1e9). With one degree of freedom the variable is (Z + sqrt(lambda))^2, so
+    // F(t; lambda) = Phi(sqrt(t) - sqrt(lambda)) - Phi(-sqrt(t) - sqrt(lambda)) exactly.
+    // From 1e6 on, where the second term underflows, this agrees with Boost.Math to
+    // 1e-14 and holds for every finite lambda.
+    constexpr double largeNonCentrality = 1e6;
+    if (nonCentrality > largeNonCentrality && std::isfinite(nonCentrality) && std::isfinite(t)
+        && t >= 0.0) {
+        const boost::math::normal_distribution<> standardNormal(0.0, 1.0);
+        const double rootSum = std::sqrt(t) + std::sqrt(nonCentrality);
+        // sqrt(t) - sqrt(lambda), without the cancellation when t is close to lambda.
+        const double upper = (t - nonCentrality) / rootSum;
+        return boost::math::cdf(standardNormal, upper) - boost::math::cdf(standardNormal, -rootSum);
+    }
+    return boost::math::cdf(
+        boost::math::non_central_chi_squared_distribution<>(1.0, nonCentrality), t);
 }
 
 double inverseLogit(double t)

@@ -1,5 +1,7 @@
 #include "vectortoolkit.h"
 
+#include "pairquantities.h"
+
 #include <QVariant>
 
 #include <boost/math/distributions/non_central_chi_squared.hpp>
@@ -196,6 +198,8 @@ QVector<double> nonCentralChiSquaredCdf(double x, int degreesOfFreedom,
 {
     const double k = degreesOfFreedom;
     return mapped(std::move(nonCentrality), [x, k](double lambda) {
+        if (k == 1.0)
+            return chiSquaredOneCdf(x, lambda);
         return boost::math::cdf(boost::math::non_central_chi_squared_distribution<>(k, lambda), x);
     });
 }
