@@ -1,0 +1,32 @@
+#include "cellvalues.h"
+
+#include <QDebug>
+
+#include <algorithm>
+
+QVariant cellNumber(const QString &text)
+{
+    // QString::toDouble always reads in the C locale, whatever the user's locale is.
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok ? QVariant(value) : QVariant();
+}
+
+QVector<QVariant> columnValues(const QStringList &texts)
+{
+    QVector<QVariant> values;
+    values.reserve(texts.size());
+    for (int row = 0; row < texts.size(); ++row) {
+        QVariant value = cellNumber(texts.at(row));
+        if (!value.isValid())
+            qDebug().nospace() << "Valor " << row << " no valido";
+        values.append(std::move(value));
+    }
+    return values;
+}
+
+bool isSpareRow(const QStringList &rowTexts)
+{
+    return std::all_of(rowTexts.cbegin(), rowTexts.cend(),
+                       [](const QString &text) { return text.isEmpty(); });
+}

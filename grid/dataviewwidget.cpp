@@ -1,0 +1,122 @@
+#include "dataviewwidget.h"
+
+#include "cellvalues.h"
+#include "customdialog.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTableWidgetItem>
+
+DataViewWidget::DataViewWidget(int rows, int columns, QWidget *parent)
+    : SpreadSheetWidget(rows, columns, parent)
+{
+    makeConnections();
+}
+
+void DataViewWidget::makeConnections()
+{
+    connect(horizontalHeader(), SIGNAL(sectionDoubleClicked(int)), this,
+            SLOT(onHSectionClicked(int)));
+    connect(this, SIGNAL(sKeyEnter(int,int)), this, SLOT(onEnterKeyPressed(int,int)));
+}
+
+QStringList DataViewWidget::getVarNames() const
+{
+    return varNames;
+}
+
+void DataViewWidget::setVarNames(const QStringList &names)
+{
+    varNames = names;
+    setHorizontalHeaderLabels(names);
+}
+
+QVector<QVariant> DataViewWidget::getVarValues(const QString &name) const
+{
+    // Callers pass names from getVarNames(); any other name, or a name without a column
+    // of its own, has no values and gives an empty vector.
+    const int column = varNames.indexOf(name);
+    if (column < 0 || column >= columnCount())
+        return {};
+
+    const int rows = rowCount();
+    QStringList texts;
+    texts.reserve(rows);
+    for (int row = 0; row < rows; ++row)
+        texts.append(cellText(row, column));
+    QVector<QVariant> values = columnValues(texts);
+
+    if (rows > 0) {
+        QStringList lastRowTexts;
+        for (int c = 0; c < columnCount(); ++c)
+            lastRowTexts.append(cellText(rows - 1, c));
+        if (isSpareRow(lastRowTexts))
+            values.removeLast();
+    }
+    return values;
+}
+
+QString DataViewWidget::cellText(int row, int column) const
+{
+    const QTableWidgetItem *cell = item(row, column);
+    return cell ? cell->text() : QString();
+}
+
+void DataViewWidget::onHSectionClicked(int section)
+{
+    emit sHHeader(section);
+}
+
+void DataViewWidget::onDataViewVarAdded(const QString &str)
+{
+    appendVariableColumn(str);
+}
+
+void DataViewWidget::onNewVarCreated(const QString &title)
+{
+    appendVariableColumn(title);
+}
+
+void DataViewWidget::appendVariableColumn(const QString &title)
+{
+    appendColumn();
+    setHeader(columnCount() - 1, title);
+}
+
+void DataViewWidget::onVarNameChange(const QString &title, int col)
+{
+    setHeader(col, title);
+}
+
+void DataViewWidget::onWrongType(const QString &error)
+{
+    CustomDialog dialog(this);
+    dialog.setMessage(error, tr("WrongType"), tr("Accept"));
+    dialog.exec();
+}
+
+void DataViewWidget::onEnterKeyPressed(int row, int column)
+{
+    // When the key ends an edit, the editor's commit of the new text is still queued;
+    // let it reach the cell before the cell is read.
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+
+    if (cellText(row, column).isEmpty())
+        return;
+    if (row == rowCount() - 1)
+        appendRow();
+    if (column == columnCount() - 1)
+        emit sDataViewVarRequest();
+}
+
+void DataViewWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit sKeyEnter(currentRow(), currentColumn());
+        event->accept();
+        return;
+    }
+    SpreadSheetWidget::keyPressEvent(event);
+}
