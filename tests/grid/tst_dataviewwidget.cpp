@@ -1,0 +1,395 @@
+#include "customdialog.h"
+#include "dataviewwidget.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// The texts of a grid, row by row.
+using Texts = QVector<QStringList>;
+
+void fill(DataViewWidget &view, const Texts &texts)
+{
+    for (int row = 0; row < texts.size(); ++row) {
+        for (int column = 0; column < texts[row].size(); ++column)
+            view.setItem(row, column, new QTableWidgetItem(texts[row][column]));
+    }
+}
+
+Texts textsOf(const DataViewWidget &view)
+{
+    Texts texts;
+    for (int row = 0; row < view.rowCount(); ++row) {
+        QStringList line;
+        for (int column = 0; column < view.columnCount(); ++column) {
+            const QTableWidgetItem *item = view.item(row, column);
+            line.append(item ? item->text() : QStringLiteral("<no item>"));
+        }
+        texts.append(line);
+    }
+    return texts;
+}
+
+QStringList headersOf(const DataViewWidget &view)
+{
+    QStringList headers;
+    for (int column = 0; column < view.columnCount(); ++column)
+        headers.append(view.model()->headerData(column, Qt::Horizontal).toString());
+    return headers;
+}
+
+// Records the key presses that reach it, that is the ones its child let through. The
+// modifier presses that QTest sends ahead of a shortcut are left out.
+class KeyRecorder : public QWidget
+{
+public:
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        static const QList<int> modifierKeys{Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt,
+                                             Qt::Key_Meta};
+        if (!modifierKeys.contains(event->key()))
+            keys.append(event->key());
+    }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Texts)
+
+class tst_DataViewWidget : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void metaObjectOrder();
+    void varNames();
+    void enterKey_data();
+    void enterKey();
+    void enterCommitsEditedText();
+    void gridShortcutsWork();
+    void appendVariable_data();
+    void appendVariable();
+    void varNameChange_data();
+    void varNameChange();
+    void wrongTypeMessage();
+    void headerDoubleClick();
+    void getVarValues_data();
+    void getVarValues();
+};
+
+void tst_DataViewWidget::metaObjectOrder()
+{
+    const QMetaObject &meta = DataViewWidget::staticMetaObject;
+    QCOMPARE(meta.className(), "DataViewWidget");
+    QCOMPARE(meta.superClass()->className(), "SpreadSheetWidget");
+
+    const QList<QPair<QMetaMethod::MethodType, QByteArray>> expected{
+        {QMetaMethod::Signal, "sHHeader(int)"},
+        {QMetaMethod::Signal, "sDataViewVarRequest()"},
+        {QMetaMethod::Signal, "sCellPressed(int)"},
+        {QMetaMethod::Slot, "onHSectionClicked(int)"},
+        {QMetaMethod::Slot, "onDataViewVarAdded(QString)"},
+        {QMetaMethod::Slot, "onNewVarCreated(QString)"},
+        {QMetaMethod::Slot, "onVarNameChange(QString,int)"},
+        {QMetaMethod::Slot, "onWrongType(QString)"},
+        {QMetaMethod::Slot, "onEnterKeyPressed(int,int)"},
+    };
+    QCOMPARE(meta.methodCount() - meta.methodOffset(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        const QMetaMethod method = meta.method(meta.methodOffset() + i);
+        QCOMPARE(method.methodSignature(), expected[i].second);
+        QCOMPARE(method.methodType(), expected[i].first);
+    }
+}
+
+void tst_DataViewWidget::varNames()
+{
+    DataViewWidget view(2, 2);
+    QVERIFY(view.getVarNames().isEmpty());
+
+    view.setVarNames({"A", "B"});
+    QCOMPARE(view.getVarNames(), QStringList({"A", "B"}));
+    QCOMPARE(headersOf(view), QStringList({"A", "B"}));
+}
+
+void tst_DataViewWidget::enterKey_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("rowsAfter");
+    QTest::addColumn<int>("varRequests");
+
+    // A view of three rows (row 2 the spare row) and three columns.
+    QTest::newRow("return, filled cell of the last row")
+        << int(Qt::Key_Return) << 2 << 0 << "1" << 4 << 0;
+    QTest::newRow("keypad enter, filled cell of the last row")
+        << int(Qt::Key_Enter) << 2 << 1 << "1" << 4 << 0;
+    QTest::newRow("return, empty cell of the last row")
+        << int(Qt::Key_Return) << 2 << 0 << "" << 3 << 0;
+    QTest::newRow("return, filled cell above the last row")
+        << int(Qt::Key_Return) << 0 << 0 << "1" << 3 << 0;
+    QTest::newRow("return, filled cell of the last column")
+        << int(Qt::Key_Return) << 0 << 2 << "1" << 3 << 1;
+    QTest::newRow("return, empty cell of the last column")
+        << int(Qt::Key_Return) << 1 << 2 << "" << 3 << 0;
+    QTest::newRow("keypad enter, filled bottom-right cell")
+        << int(Qt::Key_Enter) << 2 << 2 << "1" << 4 << 1;
+    QTest::newRow("return without a current cell")
+        << int(Qt::Key_Return) << -1 << -1 << "" << 3 << 0;
+}
+
+void tst_DataViewWidget::enterKey()
+{
+    QFETCH(int, key);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(int, rowsAfter);
+    QFETCH(int, varRequests);
+
+    KeyRecorder parent;
+    DataViewWidget view(3, 3, &parent);
+    view.setVarNames({"A", "B", "C"});
+    if (row >= 0)
+        view.setItem(row, column, new QTableWidgetItem(text));
+    view.setCurrentCell(row, column);
+    QSignalSpy entered(&view, SIGNAL(sKeyEnter(int,int)));
+    QSignalSpy requested(&view, SIGNAL(sDataViewVarRequest()));
+    QVERIFY(entered.isValid());
+    QVERIFY(requested.isValid());
+
+    const Qt::KeyboardModifiers modifiers =
+        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QTest::keyClick(&view, Qt::Key(key), modifiers);
+
+    QCOMPARE(entered.count(), 1);
+    QCOMPARE(entered.first(), QVariantList({row, column}));
+    QCOMPARE(parent.keys, QList<int>());
+    QCOMPARE(requested.count(), varRequests);
+    QCOMPARE(view.rowCount(), rowsAfter);
+    // A new spare row has an empty item in every cell and stays out of the read-out.
+    QCOMPARE(textsOf(view).last(), QStringList({"", "", ""}));
+    QCOMPARE(view.getVarValues("A").size(), view.rowCount() - 1);
+}
+
+void tst_DataViewWidget::enterCommitsEditedText()
+{
+    DataViewWidget view(3, 2);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setCurrentCell(2, 1);
+    view.editItem(view.item(2, 1));
+    QLineEdit *editor = view.findChild<QLineEdit *>();
+    QVERIFY(editor);
+
+    QTest::keyClicks(editor, QStringLiteral("7"));
+    QTest::keyClick(editor, Qt::Key_Return);
+
+    QCOMPARE(view.rowCount(), 4);
+    QCOMPARE(view.item(2, 1)->text(), QStringLiteral("7"));
+}
+
+void tst_DataViewWidget::gridShortcutsWork()
+{
+    DataViewWidget view(3, 2);
+    fill(view, {{"1", "2"}, {"", ""}, {"", ""}});
+    view.setCurrentCell(0, 0);
+    view.setRangeSelected(QTableWidgetSelectionRange(0, 0, 0, 1), true);
+    QTest::keySequence(&view, QKeySequence(QKeySequence::Copy));
+
+    QTest::keyClick(&view, Qt::Key_Down);
+    QCOMPARE(view.currentRow(), 1);
+    QTest::keySequence(&view, QKeySequence(QKeySequence::Paste));
+    QTest::keySequence(&view, QKeySequence(QKeySequence::Delete));
+    QCOMPARE(view.rowCount(), 3);
+    QCOMPARE(textsOf(view), Texts({{"1", "2"}, {"", "2"}, {"", ""}}));
+}
+
+void tst_DataViewWidget::appendVariable_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+
+    QTest::newRow("variable added") << QByteArray("onDataViewVarAdded");
+    QTest::newRow("new variable created") << QByteArray("onNewVarCreated");
+}
+
+void tst_DataViewWidget::appendVariable()
+{
+    QFETCH(QByteArray, slot);
+
+    DataViewWidget view(3, 2);
+    view.setVarNames({"A", "B"});
+    QVERIFY(QMetaObject::invokeMethod(&view, slot.constData(), Q_ARG(QString, "Z")));
+
+    QCOMPARE(view.columnCount(), 3);
+    QCOMPARE(headersOf(view), QStringList({"A", "B", "Z"}));
+    QCOMPARE(textsOf(view), Texts(3, QStringList({"", "", ""})));
+    QCOMPARE(view.getVarNames(), QStringList({"A", "B"}));
+}
+
+void tst_DataViewWidget::varNameChange_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QStringList>("headers");
+
+    QTest::newRow("first column") << 0 << QStringList{"X", "B"};
+    QTest::newRow("column past the end") << 2 << QStringList{"A", "B"};
+    QTest::newRow("negative column") << -1 << QStringList{"A", "B"};
+}
+
+void tst_DataViewWidget::varNameChange()
+{
+    QFETCH(int, column);
+    QFETCH(QStringList, headers);
+
+    DataViewWidget view(3, 2);
+    fill(view, {{"1", "2"}, {"3", "4"}, {"", ""}});
+    view.setVarNames({"A", "B"});
+    QVERIFY(QMetaObject::invokeMethod(&view, "onVarNameChange", Q_ARG(QString, "X"),
+                                      Q_ARG(int, column)));
+
+    QCOMPARE(headersOf(view), headers);
+    // The analysis still knows the column under its imported name.
+    QCOMPARE(view.getVarNames(), QStringList({"A", "B"}));
+    QCOMPARE(view.getVarValues("A"), QVector<QVariant>({1.0, 3.0}));
+    QVERIFY(view.getVarValues("X").isEmpty());
+}
+
+void tst_DataViewWidget::wrongTypeMessage()
+{
+    DataViewWidget view(2, 2);
+    QString title;
+    bool showsError = false;
+    bool childOfView = false;
+    bool applicationModal = false;
+
+    QTimer answer;
+    answer.setSingleShot(true);
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<CustomDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        title = dialog->windowTitle();
+        childOfView = dialog->parent() == &view;
+        applicationModal = dialog->windowModality() == Qt::ApplicationModal;
+        const QList<QLabel *> labels = dialog->findChildren<QLabel *>();
+        showsError = std::any_of(labels.cbegin(), labels.cend(), [](const QLabel *label) {
+            return label->text() == QStringLiteral("not a number");
+        });
+        const QList<QPushButton *> buttons = dialog->findChildren<QPushButton *>();
+        for (QPushButton *button : buttons) {
+            if (button->text() == QStringLiteral("Accept"))
+                button->click();
+        }
+    });
+    // Should the message not close through its button, end it anyway rather than hang.
+    QTimer fallback;
+    fallback.setSingleShot(true);
+    connect(&fallback, &QTimer::timeout, this, [] {
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    answer.start(0);
+    fallback.start(5000);
+
+    QVERIFY(QMetaObject::invokeMethod(&view, "onWrongType", Q_ARG(QString, "not a number")));
+
+    QCOMPARE(title, QStringLiteral("WrongType"));
+    QVERIFY(showsError);
+    QVERIFY(childOfView);
+    QVERIFY(applicationModal);
+    QVERIFY(fallback.isActive());
+    QVERIFY(view.findChildren<CustomDialog *>().isEmpty());
+}
+
+void tst_DataViewWidget::headerDoubleClick()
+{
+    DataViewWidget view(3, 3);
+    const Texts texts{{"1", "2", "3"}, {"4", "5", "6"}, {"", "", ""}};
+    fill(view, texts);
+    view.setVarNames({"A", "B", "C"});
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QSignalSpy doubleClicked(&view, SIGNAL(sHHeader(int)));
+    QVERIFY(doubleClicked.isValid());
+
+    QHeaderView *header = view.horizontalHeader();
+    const QPoint middleOfSection(header->sectionViewportPosition(1) + header->sectionSize(1) / 2,
+                                 header->height() / 2);
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, middleOfSection);
+
+    QCOMPARE(doubleClicked.count(), 1);
+    QCOMPARE(doubleClicked.first().first().toInt(), 1);
+    QCOMPARE(textsOf(view), texts);
+    QCOMPARE(headersOf(view), QStringList({"A", "B", "C"}));
+    QCOMPARE(view.getVarNames(), QStringList({"A", "B", "C"}));
+}
+
+void tst_DataViewWidget::getVarValues_data()
+{
+    QTest::addColumn<Texts>("texts");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QVector<QVariant>>("values");
+    QTest::addColumn<QStringList>("diagnostics");
+
+    const QVariant missing;
+    QTest::newRow("text and empty cells, spare row left out")
+        << Texts{{"1.5", ""}, {"abc", ""}, {"", ""}, {"", ""}} << QStringList{"A", "B"} << "A"
+        << QVector<QVariant>{1.5, missing, missing}
+        << QStringList{"Valor 1 no valido", "Valor 2 no valido", "Valor 3 no valido"};
+    QTest::newRow("no final line feed keeps the last subject")
+        << Texts{{"1", "4"}, {"2", "5"}, {"3", "6"}} << QStringList{"A", "B"} << "B"
+        << QVector<QVariant>{4.0, 5.0, 6.0} << QStringList();
+    QTest::newRow("last row filled in another column only")
+        << Texts{{"1", "4"}, {"2", "5"}, {"", "6"}} << QStringList{"A", "B"} << "A"
+        << QVector<QVariant>{1.0, 2.0, missing} << QStringList{"Valor 2 no valido"};
+    QTest::newRow("spaces around and carriage return")
+        << Texts{{" 2.5 ", "x"}, {"2.5\r", "y"}, {"", ""}} << QStringList{"A", "B"} << "A"
+        << QVector<QVariant>{2.5, 2.5} << QStringList{"Valor 2 no valido"};
+    QTest::newRow("decimal comma")
+        << Texts{{"2,5", "1"}, {"", ""}} << QStringList{"A", "B"} << "A"
+        << QVector<QVariant>{missing} << QStringList{"Valor 0 no valido", "Valor 1 no valido"};
+    QTest::newRow("duplicate names, leftmost column")
+        << Texts{{"1", "2"}, {"", ""}} << QStringList{"A", "A"} << "A"
+        << QVector<QVariant>{1.0} << QStringList{"Valor 1 no valido"};
+    QTest::newRow("name not among the variables")
+        << Texts{{"1", "2"}, {"", ""}} << QStringList{"A", "B"} << "a" << QVector<QVariant>()
+        << QStringList();
+    QTest::newRow("no rows") << Texts() << QStringList{"A", "B"} << "A" << QVector<QVariant>()
+                             << QStringList();
+}
+
+void tst_DataViewWidget::getVarValues()
+{
+    QFETCH(Texts, texts);
+    QFETCH(QStringList, names);
+    QFETCH(QString, name);
+    QFETCH(QVector<QVariant>, values);
+    QFETCH(QStringList, diagnostics);
+
+    DataViewWidget view(texts.size(), names.size());
+    fill(view, texts);
+    view.setVarNames(names);
+    for (const QString &line : qAsConst(diagnostics))
+        QTest::ignoreMessage(QtDebugMsg, qPrintable(line));
+
+    QCOMPARE(view.getVarValues(name), values);
+    // Reading changes nothing.
+    QCOMPARE(view.rowCount(), texts.size());
+    QCOMPARE(textsOf(view), texts);
+}
+
+QTEST_MAIN(tst_DataViewWidget)
+#include "tst_dataviewwidget.moc"

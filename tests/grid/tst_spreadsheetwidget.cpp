@@ -1,0 +1,549 @@
+#include "customdialog.h"
+#include "spreadsheetwidget.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QRect>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The texts of a grid, row by row; a cell without an item reads as "<no item>".
+using Texts = QVector<QStringList>;
+
+struct Cell
+{
+    int row;
+    int column;
+    QString text;
+};
+
+Texts textsOf(int rows, int columns, std::initializer_list<Cell> cells = {})
+{
+    Texts texts(rows, QStringList());
+    for (QStringList &line : texts) {
+        for (int column = 0; column < columns; ++column)
+            line.append(QString());
+    }
+    for (const Cell &cell : cells)
+        texts[cell.row][cell.column] = cell.text;
+    return texts;
+}
+
+std::unique_ptr<SpreadSheetWidget> gridOf(const Texts &texts)
+{
+    const int columns = texts.isEmpty() ? 0 : texts.first().size();
+    auto grid = std::make_unique<SpreadSheetWidget>(texts.size(), columns);
+    for (int row = 0; row < texts.size(); ++row) {
+        for (int column = 0; column < columns; ++column)
+            grid->setItem(row, column, new QTableWidgetItem(texts[row][column]));
+    }
+    return grid;
+}
+
+Texts textsOf(const SpreadSheetWidget &grid)
+{
+    Texts texts;
+    for (int row = 0; row < grid.rowCount(); ++row) {
+        QStringList line;
+        for (int column = 0; column < grid.columnCount(); ++column) {
+            const QTableWidgetItem *item = grid.item(row, column);
+            line.append(item ? item->text() : QStringLiteral("<no item>"));
+        }
+        texts.append(line);
+    }
+    return texts;
+}
+
+// Each rectangle is one selection range: x is the left column, y the top row.
+void select(SpreadSheetWidget &grid, const QVector<QRect> &ranges)
+{
+    grid.clearSelection();
+    for (const QRect &range : ranges) {
+        grid.setRangeSelected(QTableWidgetSelectionRange(range.top(), range.left(),
+                                                         range.bottom(), range.right()),
+                              true);
+    }
+}
+
+QRect cellAt(int row, int column)
+{
+    return QRect(column, row, 1, 1);
+}
+
+QList<CustomDialog *> warningsOf(const SpreadSheetWidget &grid)
+{
+    return grid.findChildren<CustomDialog *>();
+}
+
+bool showsLabel(const QWidget &dialog, const QString &text)
+{
+    const QList<QLabel *> labels = dialog.findChildren<QLabel *>();
+    return std::any_of(labels.cbegin(), labels.cend(),
+                       [&](const QLabel *label) { return label->text() == text; });
+}
+
+QPushButton *buttonWithText(const QWidget &dialog, const QString &text)
+{
+    const QList<QPushButton *> buttons = dialog.findChildren<QPushButton *>();
+    for (QPushButton *button : buttons) {
+        if (button->text() == text)
+            return button;
+    }
+    return nullptr;
+}
+
+// Records the key presses that reach it, that is the ones its child let through. The
+// modifier presses that QTest sends ahead of a shortcut are left out.
+class KeyRecorder : public QWidget
+{
+public:
+    QList<int> keys;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        static const QList<int> modifierKeys{Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt,
+                                             Qt::Key_Meta};
+        if (!modifierKeys.contains(event->key()))
+            keys.append(event->key());
+    }
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Texts)
+
+class tst_SpreadSheetWidget : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void metaObjectOrder();
+    void construction_data();
+    void construction();
+    void appendRowAndColumn();
+    void setHeader_data();
+    void setHeader();
+    void selectionCorner_data();
+    void selectionCorner();
+    void copyThenPaste_data();
+    void copyThenPaste();
+    void copyReplacesWholeBuffer();
+    void pasteTwice();
+    void cutThenPasteRestores();
+    void pastedCellHoldsOnlyText();
+    void deleteKeepsItems();
+    void multipleSelectionPaste_data();
+    void multipleSelectionPaste();
+    void copyWithoutSelection();
+    void pasteWithoutSelection();
+    void keyBindings_data();
+    void keyBindings();
+    void closeKeyHidesGrid();
+    void otherKeysReachStandardHandling();
+};
+
+void tst_SpreadSheetWidget::metaObjectOrder()
+{
+    const QMetaObject &meta = SpreadSheetWidget::staticMetaObject;
+    QCOMPARE(meta.className(), "SpreadSheetWidget");
+    QCOMPARE(meta.superClass(), &QTableWidget::staticMetaObject);
+
+    const QList<QPair<QMetaMethod::MethodType, QByteArray>> expected{
+        {QMetaMethod::Signal, "sPaste()"},
+        {QMetaMethod::Signal, "sKeyEnter(int,int)"},
+        {QMetaMethod::Slot, "onCut()"},
+        {QMetaMethod::Slot, "onCopy()"},
+        {QMetaMethod::Slot, "onPaste()"},
+        {QMetaMethod::Slot, "onDelete()"},
+        {QMetaMethod::Slot, "onMultipleSelectionPaste()"},
+    };
+    QCOMPARE(meta.methodCount() - meta.methodOffset(), expected.size());
+    for (int i = 0; i < expected.size(); ++i) {
+        const QMetaMethod method = meta.method(meta.methodOffset() + i);
+        QCOMPARE(method.methodSignature(), expected[i].second);
+        QCOMPARE(method.methodType(), expected[i].first);
+    }
+}
+
+void tst_SpreadSheetWidget::construction_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("columns");
+
+    QTest::newRow("empty") << 0 << 0;
+    QTest::newRow("rows without columns") << 3 << 0;
+    QTest::newRow("columns without rows") << 0 << 4;
+    QTest::newRow("filled") << 5 << 3;
+}
+
+void tst_SpreadSheetWidget::construction()
+{
+    QFETCH(int, rows);
+    QFETCH(int, columns);
+
+    const SpreadSheetWidget grid(rows, columns);
+    QCOMPARE(grid.rowCount(), rows);
+    QCOMPARE(grid.columnCount(), columns);
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            const QTableWidgetItem *item = grid.item(row, column);
+            QVERIFY2(item, qPrintable(QStringLiteral("no item at %1,%2").arg(row).arg(column)));
+            QCOMPARE(item->type(), int(QTableWidgetItem::Type));
+            QVERIFY(!item->data(Qt::DisplayRole).isValid());
+        }
+    }
+}
+
+void tst_SpreadSheetWidget::appendRowAndColumn()
+{
+    SpreadSheetWidget grid(2, 2);
+    grid.appendRow();
+    grid.appendColumn();
+
+    QCOMPARE(grid.rowCount(), 3);
+    QCOMPARE(grid.columnCount(), 3);
+    QCOMPARE(textsOf(grid), textsOf(3, 3));
+    // The new column shows no title, not the column number of a default header.
+    QVERIFY(grid.horizontalHeaderItem(2));
+    QCOMPARE(grid.model()->headerData(2, Qt::Horizontal).toString(), QString());
+}
+
+void tst_SpreadSheetWidget::setHeader_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QStringList>("headers");
+
+    QTest::newRow("first column") << 0 << QStringList{"T", "B"};
+    QTest::newRow("last column") << 1 << QStringList{"A", "T"};
+    QTest::newRow("negative column") << -1 << QStringList{"A", "B"};
+    QTest::newRow("column past the end") << 2 << QStringList{"A", "B"};
+}
+
+void tst_SpreadSheetWidget::setHeader()
+{
+    QFETCH(int, column);
+    QFETCH(QStringList, headers);
+
+    SpreadSheetWidget grid(1, 2);
+    grid.setHorizontalHeaderLabels({"A", "B"});
+    grid.setHeader(column, QStringLiteral("T"));
+
+    QCOMPARE(grid.columnCount(), 2);
+    for (int c = 0; c < headers.size(); ++c)
+        QCOMPARE(grid.horizontalHeaderItem(c)->text(), headers[c]);
+}
+
+void tst_SpreadSheetWidget::selectionCorner_data()
+{
+    QTest::addColumn<QVector<QRect>>("ranges");
+    QTest::addColumn<int>("topRow");
+    QTest::addColumn<int>("leftColumn");
+
+    QTest::newRow("one cell") << QVector<QRect>{cellAt(2, 1)} << 2 << 1;
+    QTest::newRow("one block") << QVector<QRect>{QRect(1, 3, 2, 2)} << 3 << 1;
+    QTest::newRow("two ranges") << QVector<QRect>{cellAt(0, 0), cellAt(2, 2)} << -1 << -1;
+    QTest::newRow("no selection") << QVector<QRect>() << -1 << -1;
+}
+
+void tst_SpreadSheetWidget::selectionCorner()
+{
+    QFETCH(QVector<QRect>, ranges);
+    QFETCH(int, topRow);
+    QFETCH(int, leftColumn);
+
+    SpreadSheetWidget grid(6, 4);
+    select(grid, ranges);
+    QCOMPARE(grid.selectionTopRow(), topRow);
+    QCOMPARE(grid.selectionLeftColumn(), leftColumn);
+}
+
+void tst_SpreadSheetWidget::copyThenPaste_data()
+{
+    QTest::addColumn<Texts>("before");
+    QTest::addColumn<QVector<QRect>>("copied");
+    QTest::addColumn<QRect>("target");
+    QTest::addColumn<Texts>("after");
+
+    QTest::newRow("two ranges pasted at one cell")
+        << textsOf(8, 5, {{0, 0, "x"}, {2, 1, "y"}})
+        << QVector<QRect>{cellAt(0, 0), cellAt(2, 1)} << cellAt(5, 3)
+        << textsOf(8, 5, {{0, 0, "x"}, {2, 1, "y"}, {5, 3, "x"}, {6, 3, "y"}});
+    QTest::newRow("gaps in a row closed up")
+        << textsOf(8, 5, {{0, 0, "a"}, {0, 1, "b"}, {0, 2, "c"}})
+        << QVector<QRect>{cellAt(0, 0), cellAt(0, 2)} << cellAt(4, 0)
+        << textsOf(8, 5, {{0, 0, "a"}, {0, 1, "b"}, {0, 2, "c"}, {4, 0, "a"}, {4, 1, "c"}});
+    QTest::newRow("block near the bottom-right corner")
+        << textsOf(8, 5, {{0, 0, "a"}, {0, 1, "b"}, {0, 2, "c"},
+                          {1, 0, "d"}, {1, 1, "e"}, {1, 2, "f"},
+                          {2, 0, "g"}, {2, 1, "h"}, {2, 2, "i"}})
+        << QVector<QRect>{QRect(0, 0, 3, 3)} << cellAt(6, 3)
+        << textsOf(8, 5, {{0, 0, "a"}, {0, 1, "b"}, {0, 2, "c"},
+                          {1, 0, "d"}, {1, 1, "e"}, {1, 2, "f"},
+                          {2, 0, "g"}, {2, 1, "h"}, {2, 2, "i"},
+                          {6, 3, "a"}, {6, 4, "b"}, {7, 3, "d"}, {7, 4, "e"}});
+    QTest::newRow("larger target gets the block once at its top left")
+        << textsOf(8, 5, {{0, 0, "a"}}) << QVector<QRect>{cellAt(0, 0)} << QRect(1, 1, 3, 3)
+        << textsOf(8, 5, {{0, 0, "a"}, {1, 1, "a"}});
+    QTest::newRow("empty cells of the block overwrite")
+        << textsOf(8, 5, {{0, 0, "a"}, {5, 0, "p"}, {5, 1, "q"}})
+        << QVector<QRect>{QRect(0, 0, 2, 1)} << cellAt(5, 0)
+        << textsOf(8, 5, {{0, 0, "a"}, {5, 0, "a"}});
+    QTest::newRow("tabs and line breaks inside texts")
+        << textsOf(8, 5, {{0, 0, "a\tb"}, {0, 1, "c\nd"}, {1, 0, "e\r\nf"}})
+        << QVector<QRect>{QRect(0, 0, 2, 2)} << cellAt(4, 2)
+        << textsOf(8, 5, {{0, 0, "a\tb"}, {0, 1, "c\nd"}, {1, 0, "e\r\nf"},
+                          {4, 2, "a\tb"}, {4, 3, "c\nd"}, {5, 2, "e\r\nf"}});
+}
+
+void tst_SpreadSheetWidget::copyThenPaste()
+{
+    QFETCH(Texts, before);
+    QFETCH(QVector<QRect>, copied);
+    QFETCH(QRect, target);
+    QFETCH(Texts, after);
+
+    auto grid = gridOf(before);
+    select(*grid, copied);
+    grid->onCopy();
+    QCOMPARE(textsOf(*grid), before);
+
+    select(*grid, {target});
+    grid->onPaste();
+    QCOMPARE(textsOf(*grid), after);
+}
+
+void tst_SpreadSheetWidget::copyReplacesWholeBuffer()
+{
+    auto grid = gridOf(textsOf(4, 4, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "c"}, {1, 1, "d"}}));
+    select(*grid, {QRect(0, 0, 2, 2)});
+    grid->onCopy();
+    select(*grid, {cellAt(1, 1)});
+    grid->onCopy();
+
+    select(*grid, {cellAt(2, 2)});
+    grid->onPaste();
+    QCOMPARE(textsOf(*grid),
+             textsOf(4, 4, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "c"}, {1, 1, "d"}, {2, 2, "d"}}));
+}
+
+void tst_SpreadSheetWidget::pasteTwice()
+{
+    auto grid = gridOf(textsOf(5, 3, {{0, 0, "a"}, {1, 0, "b"}}));
+    select(*grid, {QRect(0, 0, 1, 2)});
+    grid->onCopy();
+    select(*grid, {cellAt(0, 2)});
+    grid->onPaste();
+    select(*grid, {cellAt(3, 1)});
+    grid->onPaste();
+
+    QCOMPARE(textsOf(*grid), textsOf(5, 3, {{0, 0, "a"}, {1, 0, "b"}, {0, 2, "a"}, {1, 2, "b"},
+                                            {3, 1, "a"}, {4, 1, "b"}}));
+}
+
+void tst_SpreadSheetWidget::cutThenPasteRestores()
+{
+    const Texts original = textsOf(4, 3, {{1, 1, "a"}, {1, 2, "b"}, {2, 1, "c"}, {3, 0, "z"}});
+    auto grid = gridOf(original);
+    select(*grid, {QRect(1, 1, 2, 2)});
+    grid->onCut();
+    // The cut cells keep their items, with empty text.
+    QCOMPARE(textsOf(*grid), textsOf(4, 3, {{3, 0, "z"}}));
+
+    grid->onPaste();
+    QCOMPARE(textsOf(*grid), original);
+}
+
+void tst_SpreadSheetWidget::pastedCellHoldsOnlyText()
+{
+    auto grid = gridOf(textsOf(2, 2, {{0, 0, "a"}, {1, 1, "old"}}));
+    grid->item(1, 1)->setToolTip(QStringLiteral("tip"));
+    grid->item(1, 1)->setData(Qt::UserRole, 42);
+    select(*grid, {cellAt(0, 0)});
+    grid->onCopy();
+    select(*grid, {cellAt(1, 1)});
+    grid->onPaste();
+
+    const QTableWidgetItem *pasted = grid->item(1, 1);
+    QCOMPARE(pasted->text(), QStringLiteral("a"));
+    QVERIFY(!pasted->data(Qt::ToolTipRole).isValid());
+    QVERIFY(!pasted->data(Qt::UserRole).isValid());
+}
+
+void tst_SpreadSheetWidget::deleteKeepsItems()
+{
+    auto grid = gridOf(textsOf(3, 3, {{0, 0, "a"}, {1, 0, "b"}, {2, 2, "c"}}));
+    select(*grid, {QRect(0, 0, 2, 2)});
+    grid->onDelete();
+
+    QCOMPARE(textsOf(*grid), textsOf(3, 3, {{2, 2, "c"}}));
+    for (int row = 0; row < 2; ++row) {
+        for (int column = 0; column < 2; ++column)
+            QVERIFY(grid->item(row, column)->data(Qt::DisplayRole).isValid());
+    }
+}
+
+void tst_SpreadSheetWidget::multipleSelectionPaste_data()
+{
+    QTest::addColumn<bool>("bufferFilled");
+
+    QTest::newRow("empty buffer") << false;
+    QTest::newRow("filled buffer") << true;
+}
+
+void tst_SpreadSheetWidget::multipleSelectionPaste()
+{
+    QFETCH(bool, bufferFilled);
+
+    const Texts before = textsOf(4, 4, {{0, 0, "a"}, {3, 3, "z"}});
+    auto grid = gridOf(before);
+    if (bufferFilled) {
+        select(*grid, {QRect(0, 0, 4, 4)});
+        grid->onCopy();
+    }
+    QSignalSpy refused(grid.get(), SIGNAL(sPaste()));
+    QVERIFY(refused.isValid());
+
+    select(*grid, {cellAt(1, 1), cellAt(2, 3)});
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        grid->onPaste();
+        QCOMPARE(refused.count(), attempt);
+        QCOMPARE(warningsOf(*grid).size(), attempt);
+    }
+    QCOMPARE(textsOf(*grid), before);
+
+    const QList<CustomDialog *> warnings = warningsOf(*grid);
+    for (CustomDialog *warning : warnings) {
+        QVERIFY(warning->isVisible());
+        QCOMPARE(warning->windowTitle(), QStringLiteral("Warning"));
+        QVERIFY(showsLabel(*warning, QStringLiteral("You cannot paste with multiple selections")));
+        QVERIFY(warning->isModal());
+        QCOMPARE(warning->windowModality(), Qt::ApplicationModal);
+        QVERIFY(warning->testAttribute(Qt::WA_DeleteOnClose));
+    }
+
+    // Its one button closes the warning, and closing deletes it.
+    QPointer<CustomDialog> first = warnings.first();
+    QPushButton *accept = buttonWithText(*first, QStringLiteral("Accept"));
+    QVERIFY(accept);
+    accept->click();
+    warnings.last()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(first.isNull());
+    QVERIFY(warningsOf(*grid).isEmpty());
+}
+
+void tst_SpreadSheetWidget::copyWithoutSelection()
+{
+    auto grid = gridOf(textsOf(3, 3, {{0, 0, "a"}}));
+    select(*grid, {cellAt(0, 0)});
+    grid->onCopy();
+    grid->clearSelection();
+    grid->onCopy();
+
+    // The second copy emptied the buffer: pasting writes nothing.
+    select(*grid, {cellAt(2, 2)});
+    grid->onPaste();
+    QCOMPARE(textsOf(*grid), textsOf(3, 3, {{0, 0, "a"}}));
+    QVERIFY(warningsOf(*grid).isEmpty());
+}
+
+void tst_SpreadSheetWidget::pasteWithoutSelection()
+{
+    auto grid = gridOf(textsOf(3, 3, {{0, 0, "a"}}));
+    select(*grid, {cellAt(0, 0)});
+    grid->onCopy();
+    grid->clearSelection();
+    QSignalSpy refused(grid.get(), SIGNAL(sPaste()));
+    QVERIFY(refused.isValid());
+
+    grid->onPaste();
+    QCOMPARE(refused.count(), 0);
+    QVERIFY(warningsOf(*grid).isEmpty());
+    QCOMPARE(textsOf(*grid), textsOf(3, 3, {{0, 0, "a"}}));
+}
+
+void tst_SpreadSheetWidget::keyBindings_data()
+{
+    QTest::addColumn<QKeySequence::StandardKey>("firstKey");
+    QTest::addColumn<QKeySequence::StandardKey>("secondKey");
+    QTest::addColumn<Texts>("after");
+
+    // The first key acts on cell (0,0), the second on cell (1,1).
+    QTest::newRow("copy, paste") << QKeySequence::Copy << QKeySequence::Paste
+                                 << textsOf(2, 2, {{0, 0, "a"}, {1, 1, "a"}});
+    QTest::newRow("cut, paste") << QKeySequence::Cut << QKeySequence::Paste
+                                << textsOf(2, 2, {{1, 1, "a"}});
+    QTest::newRow("delete, paste") << QKeySequence::Delete << QKeySequence::Paste
+                                   << textsOf(2, 2, {{1, 1, "d"}});
+    QTest::newRow("copy, delete") << QKeySequence::Copy << QKeySequence::Delete
+                                  << textsOf(2, 2, {{0, 0, "a"}});
+}
+
+void tst_SpreadSheetWidget::keyBindings()
+{
+    QFETCH(QKeySequence::StandardKey, firstKey);
+    QFETCH(QKeySequence::StandardKey, secondKey);
+    QFETCH(Texts, after);
+
+    KeyRecorder parent;
+    auto grid = gridOf(textsOf(2, 2, {{0, 0, "a"}, {1, 1, "d"}}));
+    grid->setParent(&parent);
+    QSignalSpy refused(grid.get(), SIGNAL(sPaste()));
+    QVERIFY(refused.isValid());
+
+    select(*grid, {cellAt(0, 0)});
+    QTest::keySequence(grid.get(), QKeySequence(firstKey));
+    select(*grid, {cellAt(1, 1)});
+    QTest::keySequence(grid.get(), QKeySequence(secondKey));
+
+    QCOMPARE(textsOf(*grid), after);
+    QCOMPARE(refused.count(), 0);
+    // A key the grid acted on goes no further.
+    QCOMPARE(parent.keys, QList<int>());
+}
+
+void tst_SpreadSheetWidget::closeKeyHidesGrid()
+{
+    const QKeySequence closeKey(QKeySequence::Close);
+    QVERIFY(!closeKey.isEmpty());
+    auto grid = gridOf(textsOf(3, 2, {{0, 0, "a"}}));
+    QPointer<SpreadSheetWidget> guard(grid.get());
+    grid->show();
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    select(*grid, {cellAt(0, 0)});
+    grid->onCopy();
+
+    QTest::keySequence(grid.get(), closeKey);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!guard.isNull());
+    QVERIFY(grid->isHidden());
+
+    // Cells and buffer are as they were.
+    select(*grid, {cellAt(2, 1)});
+    grid->onPaste();
+    QCOMPARE(textsOf(*grid), textsOf(3, 2, {{0, 0, "a"}, {2, 1, "a"}}));
+}
+
+void tst_SpreadSheetWidget::otherKeysReachStandardHandling()
+{
+    KeyRecorder parent;
+    SpreadSheetWidget grid(3, 3);
+    grid.setParent(&parent);
+    grid.setCurrentCell(0, 0);
+
+    QTest::keyClick(&grid, Qt::Key_Down);
+    QCOMPARE(grid.currentRow(), 1);
+    QTest::keyClick(&grid, Qt::Key_Right);
+    QCOMPARE(grid.currentColumn(), 1);
+    // A key the item view does not use is passed on to the parent.
+    QTest::keyClick(&grid, Qt::Key_F12);
+    QCOMPARE(parent.keys, QList<int>{Qt::Key_F12});
+}
+
+QTEST_MAIN(tst_SpreadSheetWidget)
+#include "tst_spreadsheetwidget.moc"
