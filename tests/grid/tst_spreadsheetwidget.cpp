@@ -1,9 +1,8 @@
 #include "customdialog.h"
+#include "gridtesting.h"
 #include "spreadsheetwidget.h"
 
-#include <QLabel>
 #include <QPointer>
-#include <QPushButton>
 #include <QRect>
 #include <QtTest>
 
@@ -11,51 +10,12 @@
 
 namespace {
 
-// The texts of a grid, row by row; a cell without an item reads as "<no item>".
-using Texts = QVector<QStringList>;
-
-struct Cell
-{
-    int row;
-    int column;
-    QString text;
-};
-
-Texts textsOf(int rows, int columns, std::initializer_list<Cell> cells = {})
-{
-    Texts texts(rows, QStringList());
-    for (QStringList &line : texts) {
-        for (int column = 0; column < columns; ++column)
-            line.append(QString());
-    }
-    for (const Cell &cell : cells)
-        texts[cell.row][cell.column] = cell.text;
-    return texts;
-}
-
 std::unique_ptr<SpreadSheetWidget> gridOf(const Texts &texts)
 {
     const int columns = texts.isEmpty() ? 0 : texts.first().size();
     auto grid = std::make_unique<SpreadSheetWidget>(texts.size(), columns);
-    for (int row = 0; row < texts.size(); ++row) {
-        for (int column = 0; column < columns; ++column)
-            grid->setItem(row, column, new QTableWidgetItem(texts[row][column]));
-    }
+    fill(*grid, texts);
     return grid;
-}
-
-Texts textsOf(const SpreadSheetWidget &grid)
-{
-    Texts texts;
-    for (int row = 0; row < grid.rowCount(); ++row) {
-        QStringList line;
-        for (int column = 0; column < grid.columnCount(); ++column) {
-            const QTableWidgetItem *item = grid.item(row, column);
-            line.append(item ? item->text() : QStringLiteral("<no item>"));
-        }
-        texts.append(line);
-    }
-    return texts;
 }
 
 // Each rectangle is one selection range: x is the left column, y the top row.
@@ -79,43 +39,7 @@ QList<CustomDialog *> warningsOf(const SpreadSheetWidget &grid)
     return grid.findChildren<CustomDialog *>();
 }
 
-bool showsLabel(const QWidget &dialog, const QString &text)
-{
-    const QList<QLabel *> labels = dialog.findChildren<QLabel *>();
-    return std::any_of(labels.cbegin(), labels.cend(),
-                       [&](const QLabel *label) { return label->text() == text; });
-}
-
-QPushButton *buttonWithText(const QWidget &dialog, const QString &text)
-{
-    const QList<QPushButton *> buttons = dialog.findChildren<QPushButton *>();
-    for (QPushButton *button : buttons) {
-        if (button->text() == text)
-            return button;
-    }
-    return nullptr;
-}
-
-// Records the key presses that reach it, that is the ones its child let through. The
-// modifier presses that QTest sends ahead of a shortcut are left out.
-class KeyRecorder : public QWidget
-{
-public:
-    QList<int> keys;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        static const QList<int> modifierKeys{Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt,
-                                             Qt::Key_Meta};
-        if (!modifierKeys.contains(event->key()))
-            keys.append(event->key());
-    }
-};
-
 } // namespace
-
-Q_DECLARE_METATYPE(Texts)
 
 class tst_SpreadSheetWidget : public QObject
 {
@@ -153,21 +77,10 @@ void tst_SpreadSheetWidget::metaObjectOrder()
     QCOMPARE(meta.className(), "SpreadSheetWidget");
     QCOMPARE(meta.superClass(), &QTableWidget::staticMetaObject);
 
-    const QList<QPair<QMetaMethod::MethodType, QByteArray>> expected{
-        {QMetaMethod::Signal, "sPaste()"},
-        {QMetaMethod::Signal, "sKeyEnter(int,int)"},
-        {QMetaMethod::Slot, "onCut()"},
-        {QMetaMethod::Slot, "onCopy()"},
-        {QMetaMethod::Slot, "onPaste()"},
-        {QMetaMethod::Slot, "onDelete()"},
-        {QMetaMethod::Slot, "onMultipleSelectionPaste()"},
-    };
-    QCOMPARE(meta.methodCount() - meta.methodOffset(), expected.size());
-    for (int i = 0; i < expected.size(); ++i) {
-        const QMetaMethod method = meta.method(meta.methodOffset() + i);
-        QCOMPARE(method.methodSignature(), expected[i].second);
-        QCOMPARE(method.methodType(), expected[i].first);
-    }
+    QCOMPARE(ownMethods(meta), QStringList({"signal sPaste()", "signal sKeyEnter(int,int)",
+                                            "slot onCut()", "slot onCopy()", "slot onPaste()",
+                                            "slot onDelete()",
+                                            "slot onMultipleSelectionPaste()"}));
 }
 
 void tst_SpreadSheetWidget::construction_data()
