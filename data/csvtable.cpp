@@ -39,7 +39,8 @@ QString decodeText(const QByteArray &bytes)
     const char *data = bytes.constData();
 
     // Editors on Windows like to start UTF-8 files with a byte-order mark; kept, it
-    // would become an invisible first character of the first variable name.
+    // would become an invisible first character of the first variable name. Dropped
+    // here rather than left to the decoder, whose handling differs between Qt versions.
     static const char byteOrderMark[] = "\xEF\xBB\xBF";
     if (size >= 3 && qstrncmp(data, byteOrderMark, 3) == 0) {
         data += 3;

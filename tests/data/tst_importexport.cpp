@@ -321,7 +321,7 @@ void tst_ImportExport::delimiterDialogLayout()
         QCOMPARE(importExport.chooseDelimiter(), QStringLiteral("\\t"));
         QCOMPARE(checked, QStringLiteral(", ; ' ' \\t"));
         QCOMPARE(script.handled, 1);
-        QVERIFY(script.unexpected.isEmpty());
+        QVERIFY2(script.unexpected.isEmpty(), qPrintable(script.unexpected.join(", ")));
     }
 }
 
