@@ -1,0 +1,423 @@
+#include "batchreport.h"
+#include "csvtable.h"
+#include "desktopcolumns.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+using batch::Format;
+
+Q_DECLARE_METATYPE(QVector<int>)
+Q_DECLARE_METATYPE(stats::AgreementOptions)
+
+namespace {
+
+const double notANumber = std::numeric_limits<double>::quiet_NaN();
+const double infinity = std::numeric_limits<double>::infinity();
+
+const QString glucoseFile = QStringLiteral(CONCORDA_SOURCE_DIR "/examples/glucose_meters.csv");
+const QString crlfFile = QStringLiteral(CONCORDA_SOURCE_DIR "/tests/cli/crlf_line_ends.csv");
+
+// Figures are written unrounded, so they must read back as the very same doubles.
+bool sameDouble(double actual, double expected)
+{
+    return actual == expected || (std::isnan(actual) && std::isnan(expected));
+}
+
+#define COMPARE_EXACTLY(actual, expected, what)                                                    \
+    QVERIFY2(sameDouble((actual), (expected)),                                                     \
+             qPrintable(QStringLiteral("%1: %2, engine %3")                                        \
+                            .arg(what)                                                             \
+                            .arg(actual, 0, 'g', 17)                                               \
+                            .arg(expected, 0, 'g', 17)))
+
+stats::AgreementOptions options(bool proportional, bool random)
+{
+    stats::AgreementOptions o;
+    o.proportional = proportional;
+    o.random = random;
+    return o;
+}
+
+// Cell values in a form QCOMPARE can show: the number, or "missing".
+QStringList asTexts(const QVector<QVariant> &values)
+{
+    QStringList texts;
+    for (const QVariant &value : values)
+        texts.append(value.isValid() ? QString::number(value.toDouble(), 'g', 17)
+                                     : QStringLiteral("missing"));
+    return texts;
+}
+
+} // namespace
+
+class tst_BatchReport : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parseAccepts_data();
+    void parseAccepts();
+    void parseRefuses_data();
+    void parseRefuses();
+    void optionsError_data();
+    void optionsError();
+    void chooseColumns_data();
+    void chooseColumns();
+    void columnValuesAsDataView_data();
+    void columnValuesAsDataView();
+    void figuresMatchEngine_data();
+    void figuresMatchEngine();
+    void writersKeepEveryValue();
+};
+
+void tst_BatchReport::parseAccepts_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("delimiter");
+    QTest::addColumn<QStringList>("others");
+    QTest::addColumn<double>("tdiAllowance");
+    QTest::addColumn<double>("cpAllowance");
+    QTest::addColumn<double>("alpha");
+    QTest::addColumn<bool>("proportional");
+    QTest::addColumn<bool>("random");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QString>("output");
+
+    QTest::newRow("defaults") << QStringList{"--gold", "Ref", "data.csv"} << "," << QStringList()
+                              << 10.0 << 0.9 << 0.05 << false << false << int(Format::Html)
+                              << QString();
+    QTest::newRow("every option")
+        << QStringList{"--delimiter", "tab", "--gold", "Ref", "--other", "A,B", "--other", "C",
+                       "--tdi-allowance", "-2.5e1", "--cp-allowance", "0.95", "--alpha", "0.1",
+                       "--proportional", "--random", "--format", "json", "--output", "r.json",
+                       "data.csv"}
+        << "\t" << QStringList{"A,B", "C"} << -25.0 << 0.95 << 0.1 << true << true
+        << int(Format::Json) << "r.json";
+}
+
+void tst_BatchReport::parseAccepts()
+{
+    QFETCH(QStringList, arguments);
+    arguments.prepend(QStringLiteral("concorda-report"));
+    const batch::CommandLine line = batch::parseCommandLine(arguments);
+    QVERIFY2(line.action == batch::CommandLine::Run, qPrintable(line.text));
+
+    const batch::ReportRequest &request = line.request;
+    QCOMPARE(request.fileName, QStringLiteral("data.csv"));
+    QCOMPARE(request.gold, QStringLiteral("Ref"));
+    QFETCH(QString, delimiter);
+    QCOMPARE(QString(request.delimiter), delimiter);
+    QTEST(request.others, "others");
+    QTEST(request.options.tdiAllowance, "tdiAllowance");
+    QTEST(request.options.cpAllowance, "cpAllowance");
+    QTEST(request.options.alpha, "alpha");
+    QTEST(request.options.proportional, "proportional");
+    QTEST(request.options.random, "random");
+    QVERIFY(request.options.sample);
+    QTEST(int(request.format), "format");
+    QTEST(request.outputFile, "output");
+}
+
+void tst_BatchReport::parseRefuses_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("no file") << QStringList{"--gold", "Ref"} << "no CSV file given";
+    QTest::newRow("two files") << QStringList{"--gold", "Ref", "a.csv", "b.csv"}
+                               << "one CSV file expected, 2 given";
+    QTest::newRow("option without value") << QStringList{"data.csv", "--gold"}
+                                          << "Missing value after '--gold'";
+    QTest::newRow("delimiter") << QStringList{"--gold", "Ref", "--delimiter", ";", "data.csv"}
+                               << "--delimiter must be comma, semicolon, space or tab, not \";\"";
+    QTest::newRow("decimal comma")
+        << QStringList{"--gold", "Ref", "--cp-allowance", "0,9", "data.csv"}
+        << "--cp-allowance must be a number written with a decimal point, not \"0,9\"";
+    QTest::newRow("group separator")
+        << QStringList{"--gold", "Ref", "--tdi-allowance", "1,000", "data.csv"}
+        << "--tdi-allowance must be a number written with a decimal point, not \"1,000\"";
+    QTest::newRow("empty output") << QStringList{"--gold", "Ref", "--output", "", "data.csv"}
+                                  << "--output needs a file name";
+}
+
+void tst_BatchReport::parseRefuses()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    arguments.prepend(QStringLiteral("concorda-report"));
+    const batch::CommandLine line = batch::parseCommandLine(arguments);
+    QCOMPARE(line.action, batch::CommandLine::Fail);
+    QVERIFY2(line.text.contains(message), qPrintable(line.text));
+}
+
+void tst_BatchReport::optionsError_data()
+{
+    QTest::addColumn<double>("tdiAllowance");
+    QTest::addColumn<double>("cpAllowance");
+    QTest::addColumn<double>("alpha");
+    QTest::addColumn<bool>("proportional");
+    QTest::addColumn<QString>("error");
+
+    QTest::newRow("defaults") << 10.0 << 0.9 << 0.05 << false << QString();
+    QTest::newRow("near the bounds") << -1e6 << -0.999 << 0.999 << false << QString();
+    QTest::newRow("percentage above -100") << -99.9 << 0.9 << 1e-9 << true << QString();
+    QTest::newRow("alpha 0") << 10.0 << 0.9 << 0.0 << false
+                             << "--alpha must lie strictly between 0 and 1, not 0";
+    QTest::newRow("alpha 1") << 10.0 << 0.9 << 1.0 << false
+                             << "--alpha must lie strictly between 0 and 1, not 1";
+    QTest::newRow("alpha nan") << 10.0 << 0.9 << notANumber << false
+                               << "--alpha must lie strictly between 0 and 1, not nan";
+    QTest::newRow("proportion 1") << 10.0 << 1.0 << 0.05 << false
+                                  << "--cp-allowance must lie strictly between -1 and 1, not 1";
+    QTest::newRow("proportion -1") << 10.0 << -1.0 << 0.05 << false
+                                   << "--cp-allowance must lie strictly between -1 and 1, not -1";
+    QTest::newRow("proportion nan") << 10.0 << notANumber << 0.05 << false
+                                    << "--cp-allowance must lie strictly between -1 and 1, not nan";
+    QTest::newRow("bound infinite") << infinity << 0.9 << 0.05 << false
+                                    << "--tdi-allowance must be a finite number, not inf";
+    QTest::newRow("bound nan") << notANumber << 0.9 << 0.05 << true
+                               << "--tdi-allowance must be a finite number, not nan";
+    QTest::newRow("percentage -100") << -100.0 << 0.9 << 0.05 << true
+                                     << "--tdi-allowance is a percentage under --proportional "
+                                        "and must be greater than -100, not -100";
+}
+
+void tst_BatchReport::optionsError()
+{
+    stats::AgreementOptions o;
+    QFETCH(double, tdiAllowance);
+    QFETCH(double, cpAllowance);
+    QFETCH(double, alpha);
+    QFETCH(bool, proportional);
+    o.tdiAllowance = tdiAllowance;
+    o.cpAllowance = cpAllowance;
+    o.alpha = alpha;
+    o.proportional = proportional;
+    QTEST(batch::optionsError(o), "error");
+}
+
+void tst_BatchReport::chooseColumns_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QString>("gold");
+    QTest::addColumn<QStringList>("others");
+    QTest::addColumn<int>("goldColumn");
+    QTest::addColumn<QVector<int>>("otherColumns");
+    QTest::addColumn<QString>("error");
+
+    const QStringList names{"Subject", "Ref", "A", "B"};
+    QTest::newRow("every other column in file order")
+        << names << "Ref" << QStringList() << 1 << QVector<int>{0, 2, 3} << QString();
+    QTest::newRow("list order kept") << names << "Ref" << QStringList{"B,A"} << 1
+                                     << QVector<int>{3, 2} << QString();
+    QTest::newRow("repeated option") << names << "Ref" << QStringList{"B", "Subject"} << 1
+                                     << QVector<int>{3, 0} << QString();
+    QTest::newRow("name holding a comma") << QStringList{"Ref", "A,B", "A", "B"} << "Ref"
+                                          << QStringList{"A,B"} << 0 << QVector<int>{1}
+                                          << QString();
+    QTest::newRow("duplicate name: leftmost") << QStringList{"A", "Ref", "A"} << "Ref"
+                                              << QStringList{"A"} << 1 << QVector<int>{0}
+                                              << QString();
+    QTest::newRow("carriage return of CR LF lines") << QStringList{"Ref", "A", "B\r"} << "B"
+                                                    << QStringList{"A"} << 2 << QVector<int>{1}
+                                                    << QString();
+    QTest::newRow("unknown gold")
+        << QStringList{"Ref", "A", "B\r"} << "ref" << QStringList() << -1 << QVector<int>()
+        << "there is no column \"ref\"; the columns are \"Ref\", \"A\", \"B\"";
+    QTest::newRow("unknown in list") << names << "Ref" << QStringList{"A,C"} << 1 << QVector<int>()
+                                     << "there is no column \"C\"; the columns are \"Subject\", "
+                                        "\"Ref\", \"A\", \"B\"";
+    QTest::newRow("nothing to compare") << QStringList{"Ref"} << "Ref" << QStringList() << 0
+                                        << QVector<int>()
+                                        << "the file has no column to compare with \"Ref\"";
+}
+
+void tst_BatchReport::chooseColumns()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, gold);
+    QFETCH(QStringList, others);
+    QFETCH(QString, error);
+    batch::ColumnChoice choice;
+    QString message;
+    QCOMPARE(batch::chooseColumns(names, gold, others, &choice, &message), error.isEmpty());
+    QCOMPARE(message, error);
+    QTEST(choice.gold, "goldColumn");
+    if (error.isEmpty())
+        QTEST(choice.others, "otherColumns");
+}
+
+// Any drift between the tool's read-out and the data view's would change the figures.
+void tst_BatchReport::columnValuesAsDataView_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("delimiter");
+
+    QTest::newRow("final line feed") << "A,B\n1,2\n3,4\n" << ",";
+    QTest::newRow("no final line feed") << "A,B\n1,2\n3,4" << ",";
+    QTest::newRow("last row half empty") << "A,B\n1,2\n,4" << ",";
+    QTest::newRow("short and long rows") << "A,B\n1\n3,4,5\n" << ",";
+    QTest::newRow("empty line inside") << "A,B\n1,2\n\n3,4\n" << ",";
+    QTest::newRow("decimal commas") << "A;B\n1,5;2\n3;x\n" << ";";
+    QTest::newRow("CR LF line ends") << "A\tB\r\n1\t2\r\n3 \t 4\r\n" << "\t";
+    QTest::newRow("names only") << "A,B" << ",";
+    QTest::newRow("names and one empty row") << "A,B\n" << ",";
+}
+
+void tst_BatchReport::columnValuesAsDataView()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, delimiter);
+    const QChar separator = delimiter.at(0);
+    const CsvTable table = csv::parseTable(text, separator);
+    const DesktopColumns desktop = desktopColumnsOfText(text, separator, table.names.first(),
+                                                        table.names);
+    for (int column = 0; column < table.names.size(); ++column)
+        QCOMPARE(asTexts(batch::tableColumnValues(table, column)),
+                 asTexts(desktop.others.at(column)));
+}
+
+void tst_BatchReport::figuresMatchEngine_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("gold");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("desktopNames");
+    QTest::addColumn<int>("format");
+    QTest::addColumn<stats::AgreementOptions>("options");
+
+    const QStringList meters{"MeterB", "MeterA"};
+    QTest::newRow("csv, fixed") << glucoseFile << "LabGlucose" << meters << meters
+                                << int(Format::Csv) << options(false, false);
+    QTest::newRow("csv, random, proportional") << glucoseFile << "LabGlucose" << meters << meters
+                                               << int(Format::Csv) << options(true, true);
+    QTest::newRow("json, fixed, proportional") << glucoseFile << "LabGlucose" << meters << meters
+                                               << int(Format::Json) << options(true, false);
+    QTest::newRow("json, random") << glucoseFile << "LabGlucose" << meters << meters
+                                  << int(Format::Json) << options(false, true);
+    // The last name of a CR LF file ends with the carriage return in the data view.
+    QTest::newRow("csv, CR LF line ends") << crlfFile << "Ref" << QStringList{"Dev"}
+                                          << QStringList{"Dev\r"} << int(Format::Csv)
+                                          << options(false, false);
+    QTest::newRow("json, CR LF line ends") << crlfFile << "Ref" << QStringList{"Dev"}
+                                           << QStringList{"Dev\r"} << int(Format::Json)
+                                           << options(false, true);
+}
+
+void tst_BatchReport::figuresMatchEngine()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, gold);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, desktopNames);
+    QFETCH(int, format);
+    QFETCH(stats::AgreementOptions, options);
+
+    batch::ReportRequest request;
+    request.fileName = file;
+    request.gold = gold;
+    request.others = QStringList{names.join(QLatin1Char(','))};
+    request.options = options;
+    request.format = Format(format);
+    const batch::Report report = batch::buildReport(request);
+    QVERIFY2(report.exitCode == batch::ExitSuccess, qPrintable(report.error));
+
+    // Rows of field name to value, whichever the format.
+    QVector<QHash<QString, QString>> records;
+    QHash<QString, QJsonValue> jsonOptions;
+    if (request.format == Format::Csv) {
+        QStringList lines = QString::fromUtf8(report.document).split(QLatin1Char('\n'));
+        QCOMPARE(lines.takeLast(), QString());
+        const QStringList header = lines.takeFirst().split(QLatin1Char(','));
+        for (const QString &line : lines) {
+            const QStringList fields = line.split(QLatin1Char(','));
+            QCOMPARE(fields.size(), header.size());
+            QHash<QString, QString> record;
+            for (int i = 0; i < fields.size(); ++i)
+                record.insert(header.at(i), fields.at(i));
+            records.append(record);
+        }
+    } else {
+        QJsonParseError parseError;
+        const QJsonObject json = QJsonDocument::fromJson(report.document, &parseError).object();
+        QCOMPARE(parseError.error, QJsonParseError::NoError);
+        for (const QJsonValue &result : json.value(QStringLiteral("results")).toArray()) {
+            QHash<QString, QString> record;
+            const QJsonObject object = result.toObject();
+            for (auto it = object.begin(); it != object.end(); ++it)
+                record.insert(it.key(), it.value().isString()
+                                            ? it.value().toString()
+                                            : QString::number(it.value().toDouble(), 'g', 17));
+            const QJsonObject used = json.value(QStringLiteral("options")).toObject();
+            for (auto it = used.begin(); it != used.end(); ++it)
+                record.insert(it.key(), it.value().isBool()
+                                            ? QString(it.value().toBool() ? "true" : "false")
+                                            : QString::number(it.value().toDouble(), 'g', 17));
+            records.append(record);
+        }
+    }
+
+    const DesktopColumns desktop = desktopColumns(file, QLatin1Char(','), gold, desktopNames);
+    QCOMPARE(records.size(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        const QHash<QString, QString> &record = records.at(i);
+        const stats::AgreementFigures expected =
+            stats::agreementFigures(desktop.others.at(i), desktop.gold, options);
+        QCOMPARE(record.value("name"), names.at(i));
+        QCOMPARE(record.value("n").toLongLong(), expected.n);
+        const QVector<QPair<const char *, double>> figures = {
+            {"accuracy", expected.accuracy},   {"accuracy_lower", expected.accuracyLimit},
+            {"precision", expected.precision}, {"precision_lower", expected.precisionLimit},
+            {"ccc", expected.ccc},             {"ccc_lower", expected.cccLimit},
+            {"tdi", expected.tdi},             {"tdi_upper", expected.tdiLimit},
+            {"cp", expected.cp},               {"cp_lower", expected.cpLimit},
+            {"rbs", expected.rbs},             {"tdi_allowance", options.tdiAllowance},
+            {"cp_allowance", options.cpAllowance}, {"alpha", options.alpha}};
+        for (const auto &figure : figures) {
+            QVERIFY2(record.contains(figure.first), figure.first);
+            COMPARE_EXACTLY(record.value(figure.first).toDouble(), figure.second, figure.first);
+        }
+        QCOMPARE(record.value("proportional"), QString(options.proportional ? "true" : "false"));
+        QCOMPARE(record.value("random"), QString(options.random ? "true" : "false"));
+    }
+}
+
+// Names that need RFC 4180 quoting, and values JSON cannot carry as numbers.
+void tst_BatchReport::writersKeepEveryValue()
+{
+    stats::AgreementFigures figures;
+    figures.n = 3;
+    figures.accuracy = 0.1;
+    figures.precision = notANumber;
+    figures.rbs = infinity;
+    figures.cpLimit = -infinity;
+    const QStringList names{"Meter \"A\", lot 2\r"};
+    stats::AgreementOptions o;
+    o.random = true;
+
+    QCOMPARE(QString::fromUtf8(batch::figuresCsv(names, {figures}, o)),
+             QStringLiteral("name,n,accuracy,accuracy_lower,precision,precision_lower,ccc,"
+                            "ccc_lower,tdi,tdi_upper,cp,cp_lower,rbs,tdi_allowance,cp_allowance,"
+                            "alpha,proportional,random\n"
+                            "\"Meter \"\"A\"\", lot 2\r\",3,0.1,0,NaN,0,0,0,0,0,0,-Inf,Inf,10,0.9,"
+                            "0.05,false,true\n"));
+
+    const QJsonObject json = QJsonDocument::fromJson(batch::figuresJson(names, {figures}, o)).object();
+    const QJsonObject result = json.value("results").toArray().at(0).toObject();
+    QCOMPARE(result.value("name").toString(), names.first());
+    QCOMPARE(result.value("n").toInt(), 3);
+    QCOMPARE(result.value("accuracy").toDouble(), 0.1);
+    for (const char *key : {"precision", "rbs", "cp_lower"})
+        QVERIFY2(result.value(key).isNull(), key);
+    QCOMPARE(json.value("options").toObject().value("random").toBool(), true);
+    QCOMPARE(json.value("options").toObject().value("cp_allowance").toDouble(), 0.9);
+}
+
+QTEST_MAIN(tst_BatchReport)
+#include "tst_batchreport.moc"
