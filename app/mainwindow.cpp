@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#include <QWebSettings>
 #include <QWebView>
 
 MainWindow::MainWindow(QWidget *parent)
@@ -89,7 +90,8 @@ void MainWindow::onAStdDev()
 }
 
 // Every report opens a new, independent window whose frame starts where the main
-// window's inner width ends, level with the main window's top edge.
+// window's inner width ends, level with the main window's top edge. The report is plain
+// HTML built from the data: the view runs no script and reaches for nothing outside it.
 void MainWindow::onAgreement()
 {
     const QString html = dataVarWidget->requestAgreement();
@@ -97,6 +99,10 @@ void MainWindow::onAgreement()
         return;
 
     auto *resultView = new QWebView;
+    QWebSettings *settings = resultView->settings();
+    settings->setAttribute(QWebSettings::JavascriptEnabled, false);
+    settings->setAttribute(QWebSettings::PluginsEnabled, false);
+    settings->setAttribute(QWebSettings::LocalContentCanAccessRemoteUrls, false);
     resultView->setHtml(html, QUrl());
     resultView->move(x() + width(), y());
     resultView->show();

@@ -8,17 +8,18 @@
 
 #include <functional>
 
-// Runs `act` on the next modal widget as soon as it is shown (for dialogs run with exec(),
-// which would otherwise block the test). Polls from the event loop for at most
+// Runs `act` on the next modal widget that is shown and, if given, `wanted` (for dialogs run
+// with exec(), which would otherwise block the test). Polls from the event loop for at most
 // `timeoutMs`, then gives up, so a missing dialog fails the test instead of hanging it.
-inline void whenModalShown(std::function<void(QWidget *)> act, int timeoutMs = 5000)
+inline void whenModalShown(std::function<void(QWidget *)> act, int timeoutMs = 5000,
+                           std::function<bool(QWidget *)> wanted = {})
 {
     auto *timer = new QTimer(qApp);
     QElapsedTimer clock;
     clock.start();
-    QObject::connect(timer, &QTimer::timeout, [timer, act, clock, timeoutMs]() {
+    QObject::connect(timer, &QTimer::timeout, [timer, act, clock, timeoutMs, wanted]() {
         QWidget *modal = QApplication::activeModalWidget();
-        const bool shown = modal && modal->isVisible();
+        const bool shown = modal && modal->isVisible() && (!wanted || wanted(modal));
         if (shown || clock.elapsed() > timeoutMs) {
             timer->stop();
             timer->deleteLater();

@@ -1,10 +1,31 @@
 #include "datavarwidget.h"
+#include "dataviewwidget.h"
+#include "drive.h"
 #include "importexport.h"
-#include "modal.h"
 
 #include <QMessageBox>
 #include <QMetaMethod>
+#include <QPointer>
+#include <QTemporaryDir>
 #include <QtTest>
+
+namespace {
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return QString();
+    return path;
+}
+
+DataViewWidget *currentView(const DataVarWidget &container)
+{
+    return qobject_cast<DataViewWidget *>(container.widget(0));
+}
+
+} // namespace
 
 class tst_DataVarWidget : public QObject
 {
@@ -14,6 +35,9 @@ private slots:
     void metaObjectOrder();
     void startsEmpty();
     void agreementWithoutFile();
+    void importShowsOneTab();
+    void secondImportReplacesView();
+    void cancelKeepsView();
 };
 
 void tst_DataVarWidget::metaObjectOrder()
@@ -55,6 +79,64 @@ void tst_DataVarWidget::agreementWithoutFile()
     const QString report = container.requestAgreement();
     QVERIFY(report.isEmpty());
     QCOMPARE(texts, QStringList({"No csv document has been opened.\nPlease open your csv data file first."}));
+}
+
+void tst_DataVarWidget::importShowsOneTab()
+{
+    QTemporaryDir dir;
+    const QString path = writeFile(dir, "first.csv", "A;B\n1,5;2\n3;x\n");
+    DataVarWidget container;
+    answerOpenDialogs(path, ";");
+    container.onOpenFile();
+
+    QCOMPARE(container.count(), 1);
+    QCOMPARE(container.tabText(0), QStringLiteral("Data View"));
+    QCOMPARE(container.currentIndex(), 0);
+    DataViewWidget *view = currentView(container);
+    QVERIFY(view);
+    QCOMPARE(view->getVarNames(), QStringList({"A", "B"}));
+    QCOMPARE(view->getVarValues("A"), QVector<QVariant>({1.5, 3.0}));
+}
+
+// The new file's view takes the tab; the old one, edits and all, is destroyed.
+void tst_DataVarWidget::secondImportReplacesView()
+{
+    QTemporaryDir dir;
+    DataVarWidget container;
+    answerOpenDialogs(writeFile(dir, "first.csv", "A,B\n1,2\n"));
+    container.onOpenFile();
+    QPointer<DataViewWidget> first = currentView(container);
+    QVERIFY(first);
+    first->item(0, 0)->setText("edited");
+
+    answerOpenDialogs(writeFile(dir, "second.csv", "P,Q,R\n4,5,6\n7,8,9\n"));
+    container.onOpenFile();
+    QVERIFY(first.isNull());
+    QCOMPARE(container.count(), 1);
+    QCOMPARE(container.tabText(0), QStringLiteral("Data View"));
+    QCOMPARE(currentView(container)->getVarNames(), QStringList({"P", "Q", "R"}));
+}
+
+void tst_DataVarWidget::cancelKeepsView()
+{
+    QTemporaryDir dir;
+    DataVarWidget container;
+    answerOpenDialogs(writeFile(dir, "pair.csv", "x,y\n1,1\n2,3\n3,3\n4,5\n5,5\n"));
+    container.onOpenFile();
+    DataViewWidget *view = currentView(container);
+
+    bool fileDialogShown = false;
+    whenModalShown([&](QWidget *modal) {
+        fileDialogShown = qobject_cast<QFileDialog *>(modal) != nullptr;
+        modal->close();
+    });
+    container.onOpenFile();
+    QVERIFY(fileDialogShown);
+    QCOMPARE(container.count(), 1);
+    QCOMPARE(currentView(container), view);
+
+    answerAgreementDialog({"x"}, {"y"});
+    QVERIFY(container.requestAgreement().contains("<td><b>y</b></td><td>0.96209"));
 }
 
 QTEST_MAIN(tst_DataVarWidget)

@@ -1,0 +1,190 @@
+#include "agreementreport.h"
+#include "datavarwidget.h"
+#include "drive.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QClipboard>
+#include <QLabel>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const double missing = std::numeric_limits<double>::quiet_NaN();
+
+QVector<QVariant> cells(std::initializer_list<double> values)
+{
+    QVector<QVariant> column;
+    for (double value : values)
+        column << (std::isnan(value) ? QVariant() : QVariant(value));
+    return column;
+}
+
+// Columns A (the reference), B and C with gaps in different rows, and D = A + 1, whose
+// differences from A have no spread. Read with the comma; the last line has no line feed.
+const char *const csvText = "A,B,C,D\n"
+                            "1,1.5,2,2\n"
+                            "2,3,3,3\n"
+                            "3,3,,4\n"
+                            "4,5,5.5,5\n"
+                            "5,5,7,6\n"
+                            "6,,8,7\n"
+                            "7,8,9,8";
+const QVector<QVariant> columnA = cells({1, 2, 3, 4, 5, 6, 7});
+const QVector<QVariant> columnB = cells({1.5, 3, 3, 5, 5, missing, 8});
+const QVector<QVariant> columnC = cells({2, 3, missing, 5.5, 7, 8, 9});
+
+QString expectedReport(const QVector<QVector<QVariant>> &others, const QVector<QVariant> &gold,
+                       const QStringList &names, const stats::AgreementOptions &o)
+{
+    return stats::agreementReport(others, gold, names, o.tdiAllowance, o.cpAllowance, o.alpha,
+                                  o.proportional, o.random, true);
+}
+
+QString clipboardHtml()
+{
+    const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
+    return mime && mime->hasHtml() ? mime->html() : QString();
+}
+
+} // namespace
+
+class tst_RequestAgreement : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void columnsAndNamesInListOrder();
+    void onlyFirstGoldStandardEntry();
+    void optionsReachTheEngine();
+    void nothingToReport_data();
+    void nothingToReport();
+    void libraryErrorBecomesMessage();
+
+private:
+    QTemporaryDir dir;
+    QString path;
+    DataVarWidget *container = nullptr;
+};
+
+void tst_RequestAgreement::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    path = dir.filePath("request.csv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(csvText);
+}
+
+void tst_RequestAgreement::init()
+{
+    delete container;
+    container = new DataVarWidget;
+    answerOpenDialogs(path);
+    container->onOpenFile();
+    QCOMPARE(container->count(), 1);
+    QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
+}
+
+void tst_RequestAgreement::columnsAndNamesInListOrder()
+{
+    answerAgreementDialog({"A"}, {"C", "B"});
+    const QString html = container->requestAgreement();
+    QCOMPARE(html, expectedReport({columnC, columnB}, columnA, {"C", "B"}, stats::AgreementOptions()));
+    QVERIFY(html.indexOf("<b>C</b>") < html.indexOf("<b>B</b>"));
+    QVERIFY(html.contains("<td>6</td></tr>"));
+    QCOMPARE(clipboardHtml(), html);
+}
+
+void tst_RequestAgreement::onlyFirstGoldStandardEntry()
+{
+    answerAgreementDialog({"A", "B"}, {"C"});
+    QCOMPARE(container->requestAgreement(),
+             expectedReport({columnC}, columnA, {"C"}, stats::AgreementOptions()));
+}
+
+void tst_RequestAgreement::optionsReachTheEngine()
+{
+    answerAgreementDialog({"A"}, {"B"}, [](CustomDialog *dialog) {
+        for (QCheckBox *box : dialog->findChildren<QCheckBox *>())
+            box->setChecked(true);
+        const QList<QDoubleSpinBox *> spins = dialog->findChildren<QDoubleSpinBox *>();
+        spins[0]->setValue(25);
+        spins[1]->setValue(0.8);
+        spins[2]->setValue(0.1);
+    });
+    stats::AgreementOptions options;
+    options.tdiAllowance = 25;
+    options.cpAllowance = 0.8;
+    options.alpha = 0.1;
+    options.proportional = true;
+    options.random = true;
+    const QString html = container->requestAgreement();
+    QVERIFY(html.contains("TDI Allowance: 25</b></td><td><b>CP Allowance: 0.8</b></td><td><b>Alpha: 0.1<"));
+    QCOMPARE(html, expectedReport({columnB}, columnA, {"B"}, options));
+}
+
+void tst_RequestAgreement::nothingToReport_data()
+{
+    QTest::addColumn<QStringList>("gold");
+    QTest::addColumn<QStringList>("others");
+    QTest::addColumn<bool>("cancel");
+    QTest::newRow("cancelled") << QStringList{"A"} << QStringList{"B"} << true;
+    QTest::newRow("both lists empty") << QStringList() << QStringList() << false;
+    QTest::newRow("no Gold Standard") << QStringList() << QStringList{"B"} << false;
+    QTest::newRow("no Other Data") << QStringList{"A"} << QStringList() << false;
+}
+
+// No report, no message and the clipboard as it was.
+void tst_RequestAgreement::nothingToReport()
+{
+    QFETCH(QStringList, gold);
+    QFETCH(QStringList, others);
+    QFETCH(bool, cancel);
+    if (cancel)
+        whenModalShown([](QWidget *modal) { modal->close(); });
+    else
+        answerAgreementDialog(gold, others);
+    QCOMPARE(container->requestAgreement(), QString());
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("held before"));
+    QCoreApplication::processEvents();
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+// D differs from A by the same amount in every row, so CP cannot be computed: the user is
+// told why, the clipboard keeps what it held, and the next request works.
+void tst_RequestAgreement::libraryErrorBecomesMessage()
+{
+    answerAgreementDialog({"A"}, {"B", "D"});
+    QString title, text, button;
+    whenModalShown(
+        [&](QWidget *modal) {
+            title = modal->windowTitle();
+            text = modal->findChild<QLabel *>()->text();
+            const QList<QPushButton *> buttons = modal->findChildren<QPushButton *>();
+            button = buttons.value(0)->text();
+            buttons.value(0)->click();
+        },
+        10000, [](QWidget *modal) { return modal->windowTitle() == QLatin1String("Error"); });
+    QCOMPARE(container->requestAgreement(), QString());
+    QCOMPARE(title, QStringLiteral("Error"));
+    QCOMPARE(button, QStringLiteral("Accept"));
+    QVERIFY2(text.startsWith("The agreement of D with the Gold Standard could not be computed: "
+                             "the differences between D and the Gold Standard have no spread"),
+             qPrintable(text));
+    QCOMPARE(text.count('\n'), 1);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("held before"));
+
+    answerAgreementDialog({"A"}, {"B"});
+    QVERIFY(!container->requestAgreement().isEmpty());
+}
+
+QTEST_MAIN(tst_RequestAgreement)
+#include "tst_requestagreement.moc"
