@@ -3,13 +3,17 @@
 #include <QDebug>
 
 #include <algorithm>
+#include <cmath>
 
 QVariant cellNumber(const QString &text)
 {
-    // QString::toDouble always reads in the C locale, whatever the user's locale is.
+    // QString::toDouble always reads in the C locale, whatever the user's locale is. It also
+    // accepts the words "nan" and "inf", which are no reading of a subject: left in, one such
+    // cell would turn every figure of its column pair into NaN. They count as missing, like
+    // "1e999", which toDouble already refuses as out of range.
     bool ok = false;
     const double value = text.toDouble(&ok);
-    return ok ? QVariant(value) : QVariant();
+    return ok && std::isfinite(value) ? QVariant(value) : QVariant();
 }
 
 QVector<QVariant> columnValues(const QStringList &texts)

@@ -11,8 +11,8 @@
 
 // The number a cell text stands for: a double variant when the C-locale conversion
 // accepts the whole text (point as decimal separator, optional sign and exponent,
-// white space around it allowed, no group separators), an invalid variant (a missing
-// value) otherwise.
+// white space around it allowed, no group separators) and the number is finite, an invalid
+// variant (a missing value) otherwise: "nan", "inf" and out-of-range texts such as "1e999".
 QVariant cellNumber(const QString &text);
 
 // The values of one column, one element per text in order. Every text that is not a

@@ -33,6 +33,9 @@ void tst_CellValues::cellNumber_data()
     QTest::newRow("text") << "abc" << false << 0.0;
     QTest::newRow("empty") << "" << false << 0.0;
     QTest::newRow("only spaces") << "   " << false << 0.0;
+    QTest::newRow("not a number word") << "NaN" << false << 0.0;
+    QTest::newRow("infinity word") << "-inf" << false << 0.0;
+    QTest::newRow("out of range") << "1e999" << false << 0.0;
 }
 
 void tst_CellValues::cellNumber()
