@@ -64,6 +64,14 @@ void tst_TdiCp::indices_data()
                                      << "-1.0000";
     QTest::newRow("CP of 1, fixed") << x << y << Mode::Fixed << 10.0 << "" << "" << "1.0000"
                                     << "-1.0000";
+    // Scales differing by a factor of two; values evaluated separately with the closed form
+    // F(t; lambda) = Phi(sqrt t - sqrt lambda) - Phi(-sqrt t - sqrt lambda) of one degree of freedom.
+    const QVector<double> oneToSeven{1, 2, 3, 4, 5, 6, 7};
+    const QVector<double> aboutDouble{1.5, 3.9, 6.2, 7.8, 10.4, 12.1, 13.6};
+    QTest::newRow("y about 2x, random") << oneToSeven << aboutDouble << Mode::Random << 2.0 << ""
+                                        << "" << "0.226417" << "0.070174";
+    QTest::newRow("y about 2x, fixed") << oneToSeven << aboutDouble << Mode::Fixed << 2.0 << ""
+                                       << "" << "0.249789" << "0.198406";
     QTest::newRow("five-row pair") << oneToFive << QVector<double>{1, 3, 3, 5, 5} << Mode::Random
                                    << 1.0 << "1.16309" << "" << "" << "";
     // S = 5, MSD1 = 1.25: TDI = z_0.95 * sqrt(1.25).
