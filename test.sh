@@ -11,7 +11,9 @@ concorda_install_packages
 if [ "${SANITIZE:-0}" = "1" ]; then
     build="$CONCORDA_ROOT/build-sanitize"
     concorda_build "$build" -DCONCORDA_SANITIZE=ON -DCONCORDA_BENCH=OFF
-    export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+    # Full malloc stacks: Qt is built without frame pointers, and the leak suppressions
+    # name the Qt function that allocated, not just the innermost frame.
+    export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:fast_unwind_on_malloc=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
     export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
     export LSAN_OPTIONS="suppressions=$CONCORDA_ROOT/tests/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 else
