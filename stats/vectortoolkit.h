@@ -9,9 +9,9 @@ class QVariant;
 //
 // Every function is stateless and leaves the caller's vectors untouched. Vector results
 // are built in the function's own copy of the (first) vector operand, which is taken by
-// value: passing a temporary, as in divide(add(s, v), t), reuses its buffer. Numeric trouble (empty input, division by
-// zero, logarithm of zero) is not reported: NaN and infinities flow on as IEEE
-// arithmetic produces them. Only normalDensity and nonCentralChiSquaredCdf throw,
+// value: passing a temporary, as in divide(add(s, v), t), reuses its buffer. Numeric
+// trouble (empty input, division by zero, logarithm of zero) is not reported: NaN and
+// infinities flow on as IEEE arithmetic produces them. Only normalDensity and nonCentralChiSquaredCdf throw,
 // with the Boost.Math errors of the distribution they evaluate.
 //
 // Two-vector operations are meant for vectors of equal length. They run over the
