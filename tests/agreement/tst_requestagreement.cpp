@@ -1,6 +1,7 @@
 #include "agreementreport.h"
 #include "datavarwidget.h"
 #include "drive.h"
+#include "testdata.h"
 
 #include <QCheckBox>
 #include <QDoubleSpinBox>
@@ -11,19 +12,8 @@
 #include <QtTest>
 
 #include <cmath>
-#include <limits>
 
 namespace {
-
-const double missing = std::numeric_limits<double>::quiet_NaN();
-
-QVector<QVariant> cells(std::initializer_list<double> values)
-{
-    QVector<QVariant> column;
-    for (double value : values)
-        column << (std::isnan(value) ? QVariant() : QVariant(value));
-    return column;
-}
 
 // Columns A (the reference), B and C with gaps in different rows, and D = A + 1, whose
 // differences from A have no spread. Read with the comma; the last line has no line feed.

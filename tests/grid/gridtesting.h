@@ -1,6 +1,8 @@
 #ifndef CONCORDA_TESTS_GRIDTESTING_H
 #define CONCORDA_TESTS_GRIDTESTING_H
 
+#include "testdata.h"
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMetaMethod>
@@ -59,19 +61,6 @@ inline void fill(QTableWidget &grid, const Texts &texts)
         for (int column = 0; column < texts[row].size(); ++column)
             grid.setItem(row, column, new QTableWidgetItem(texts[row][column]));
     }
-}
-
-// The signals and slots a class declares itself, in meta-object order, as "signal f(int)"
-// or "slot g()".
-inline QStringList ownMethods(const QMetaObject &meta)
-{
-    QStringList methods;
-    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
-        const QMetaMethod method = meta.method(i);
-        const char *kind = method.methodType() == QMetaMethod::Signal ? "signal " : "slot ";
-        methods.append(QLatin1String(kind) + QLatin1String(method.methodSignature()));
-    }
-    return methods;
 }
 
 // Whether a dialog shows this text in one of its labels.

@@ -1,25 +1,15 @@
 #include "agreementreport.h"
 #include "fuzzy.h"
+#include "testdata.h"
 
 #include <QtTest>
 
 #include <cmath>
-#include <limits>
 #include <stdexcept>
 
 using namespace stats;
 
 namespace {
-
-QVector<QVariant> cells(std::initializer_list<double> values)
-{
-    QVector<QVariant> column;
-    for (double value : values)
-        column << (std::isnan(value) ? QVariant() : QVariant(value));
-    return column;
-}
-
-const double missing = std::numeric_limits<double>::quiet_NaN();
 
 const QString head = QStringLiteral(
     "<!DOCTYPE html><html><head><style>table,th,td{border:1px solid black;"
