@@ -91,7 +91,11 @@ DataViewWidget *ImportExport::dataViewFromText(const QString &text, QChar delimi
 DataViewWidget *ImportExport::dataViewFromTable(const CsvTable &table)
 {
     auto *view = new DataViewWidget(table.rows.size(), table.names.size());
-    view->setHorizontalHeaderLabels(table.names);
+    // Header items are created with their text: setHorizontalHeaderLabels() would set the
+    // text of each new item afterwards, and QTableWidget looks every changed header item
+    // up among all the others, which takes minutes for a line of a million names.
+    for (int column = 0; column < table.names.size(); ++column)
+        view->setHorizontalHeaderItem(column, new QTableWidgetItem(table.names.at(column)));
     // One new text item per field; a short row leaves the rest of its cells empty.
     for (int row = 0; row < table.rows.size(); ++row) {
         const QStringList &fields = table.rows.at(row);
