@@ -120,6 +120,7 @@ struct PairSummary
     qint64 n = 0;
     bool nonPositive = false;        // a reading <= 0: no logarithm under proportional
     bool nonFinite = false;          // a reading too large to compute with (inf from 1e999)
+    bool squaresOverflow = false;    // readings whose squares overflow (beyond about 1e154)
     bool constant = false;           // a column with one value in every complete pair
     bool constantDifference = false; // y - x the same in every complete pair
 };
@@ -144,6 +145,10 @@ PairSummary summarize(QVector<QVariant> other, QVector<QVariant> gold)
         magnitude = std::max({magnitude, std::fabs(x[i]), std::fabs(y[i])});
     }
     if (!x.isEmpty()) {
+        // Readings whose squares overflow make every variance infinite or NaN, which the
+        // checks below would take for "no spread"; on the log scale of proportional the
+        // same readings are harmless.
+        summary.squaresOverflow = !std::isfinite(4.0 * double(x.size()) * magnitude * magnitude);
         summary.constant = noSpread(x, magnitude) || noSpread(y, magnitude);
         summary.constantDifference = noSpread(subtract(y, x), magnitude);
     }
@@ -173,7 +178,7 @@ QString errorCause(const QString &name, const QVector<QVariant> &other,
         return QObject::tr("Proportional compares logarithms, so every reading must be greater "
                            "than 0, but %1 or the Gold Standard has a zero or negative reading")
             .arg(name);
-    if (pair.nonFinite)
+    if (pair.nonFinite || (pair.squaresOverflow && !options.proportional))
         return QObject::tr("%1 or the Gold Standard holds a reading too large to compute with")
             .arg(name);
     if (pair.n < 4)

@@ -1,6 +1,7 @@
 #include "agreementreport.h"
 #include "fuzzy.h"
 #include "pairquantities.h"
+#include "vectortoolkit.h"
 
 #include <QtTest>
 
@@ -9,8 +10,8 @@
 
 using namespace stats;
 
-// Data at the edges of what the engine can be handed: faults found by fuzzing the
-// agreement report, kept as cases.
+// Data and options at the edges of what the engine can be handed, among them faults found
+// by fuzzing the agreement report.
 class tst_ExtremeData : public QObject
 {
     Q_OBJECT
@@ -20,7 +21,51 @@ private slots:
     void chiSquaredOneCdfLargeNonCentrality();
     void largeOffsetSmallSpread_data();
     void largeOffsetSmallSpread();
+    void hugeReadings_data();
+    void hugeReadings();
+    void everySpinBoxValue_data();
+    void everySpinBoxValue();
 };
+
+namespace {
+
+QVector<QVariant> cells(const QVector<double> &values)
+{
+    QVector<QVariant> column;
+    for (double value : values)
+        column << value;
+    return column;
+}
+
+// The outcome of a report as the user meets it: the document, or the message that names
+// the cause of a library error.
+struct Outcome
+{
+    bool completed = false;
+    QString text;
+};
+
+Outcome reportOutcome(const QVector<QVariant> &other, const QVector<QVariant> &gold,
+                      const AgreementOptions &options)
+{
+    Outcome outcome;
+    try {
+        outcome.text = agreementReport({other}, gold, {"B"}, options.tdiAllowance,
+                                       options.cpAllowance, options.alpha, options.proportional,
+                                       options.random, options.sample);
+        outcome.completed = true;
+    } catch (const std::domain_error &error) {
+        outcome.text = agreementErrorMessage(error, "B", other, gold, options);
+    } catch (const std::overflow_error &error) {
+        outcome.text = agreementErrorMessage(error, "B", other, gold, options);
+    }
+    return outcome;
+}
+
+const QVector<double> workedX = {10.1, 12.3, 9.8, 15.2, 11.0, 13.4, 8.9, 14.1, 12.2, 10.7};
+const QVector<double> workedY = {10.6, 12.0, 10.5, 15.9, 11.8, 13.1, 9.6, 14.9, 12.4, 11.5};
+
+} // namespace
 
 // With one degree of freedom the variable is (Z + sqrt(lambda))^2, so at
 // t = (sqrt(lambda) + z)^2 the distribution function is Phi(z) up to Phi(-2 sqrt(lambda) - z),
@@ -103,6 +148,93 @@ void tst_ExtremeData::largeOffsetSmallSpread()
                                          options.cpAllowance, options.alpha, proportional,
                                          random, options.sample);
     QVERIFY2(html.contains("<td>0.0000 ("), qPrintable(html));
+}
+
+// Readings whose squares overflow a double: the variances are infinite or NaN and CP cannot
+// be formed. The message said the columns had no spread; it names the size of the readings.
+// On the log scale of proportional the same readings give a report.
+void tst_ExtremeData::hugeReadings_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<bool>("random");
+    QTest::addColumn<bool>("proportional");
+    QTest::addColumn<QString>("expected");
+
+    const QString tooLarge = QStringLiteral("B or the Gold Standard holds a reading too large to compute with");
+    QTest::newRow("1e300, fixed") << 1e300 << false << false << tooLarge;
+    QTest::newRow("1e300, random") << 1e300 << true << false << tooLarge;
+    QTest::newRow("1e160, fixed") << 1e160 << false << false << tooLarge;
+    QTest::newRow("1e300, fixed, proportional") << 1e300 << false << true << QString();
+    QTest::newRow("1e300, random, proportional") << 1e300 << true << true << QString();
+}
+
+void tst_ExtremeData::hugeReadings()
+{
+    QFETCH(double, scale);
+    QFETCH(bool, random);
+    QFETCH(bool, proportional);
+    QFETCH(QString, expected);
+
+    AgreementOptions options;
+    options.random = random;
+    options.proportional = proportional;
+    const Outcome outcome = reportOutcome(cells(multiply(workedY, scale)),
+                                          cells(multiply(workedX, scale)), options);
+    QCOMPARE(outcome.completed, expected.isEmpty());
+    if (!expected.isEmpty())
+        QVERIFY2(outcome.text.contains(expected), qPrintable(outcome.text));
+}
+
+// Every value the dialog's spin boxes allow (0 to 99.99 in steps of 0.01) for one option,
+// the others at their defaults: the report completes, or the message names that option.
+void tst_ExtremeData::everySpinBoxValue_data()
+{
+    QTest::addColumn<int>("option");
+    QTest::addColumn<bool>("random");
+    QTest::addColumn<bool>("proportional");
+    QTest::addColumn<double>("firstRefused");
+    QTest::addColumn<QString>("cause");
+
+    const char *const names[] = {"TDI Allowance", "CP Allowance", "Alpha"};
+    const double firstRefused[] = {100.0, 1.0, 1.0};
+    const QString causes[] = {QString(), QStringLiteral("CP Allowance must lie strictly between -1 and 1"),
+                              QStringLiteral("Alpha must lie strictly between 0 and 1")};
+    for (int option = 0; option < 3; ++option) {
+        for (int flags = 0; flags < 4; ++flags) {
+            const bool random = flags & 1;
+            const bool proportional = flags & 2;
+            QTest::addRow("%s%s%s", names[option], random ? ", random" : ", fixed",
+                          proportional ? ", proportional" : "")
+                << option << random << proportional << firstRefused[option] << causes[option];
+        }
+    }
+}
+
+void tst_ExtremeData::everySpinBoxValue()
+{
+    QFETCH(int, option);
+    QFETCH(bool, random);
+    QFETCH(bool, proportional);
+    QFETCH(double, firstRefused);
+    QFETCH(QString, cause);
+
+    const QVector<QVariant> gold = cells(workedX);
+    const QVector<QVariant> other = cells(workedY);
+    for (int hundredths = 0; hundredths <= 9999; ++hundredths) {
+        AgreementOptions options;
+        options.random = random;
+        options.proportional = proportional;
+        const double value = hundredths / 100.0;
+        double *const chosen[] = {&options.tdiAllowance, &options.cpAllowance, &options.alpha};
+        *chosen[option] = value;
+        // Alpha 0 is refused as well: its normal quantile is infinite.
+        const bool refused = value >= firstRefused || (option == 2 && hundredths == 0);
+        const Outcome outcome = reportOutcome(other, gold, options);
+        QVERIFY2(outcome.completed != refused,
+                 qPrintable(QStringLiteral("%1: %2").arg(value).arg(outcome.text.left(300))));
+        if (refused)
+            QVERIFY2(outcome.text.contains(cause), qPrintable(outcome.text));
+    }
 }
 
 QTEST_MAIN(tst_ExtremeData)
