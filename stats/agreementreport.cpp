@@ -172,6 +172,9 @@ QString errorCause(const QString &name, const QVector<QVariant> &other,
         return QObject::tr("Alpha must lie strictly between 0 and 1");
     if (options.proportional && !(options.tdiAllowance > -100))
         return QObject::tr("TDI Allowance must be greater than -100 under Proportional");
+    // CP works with the square of the bound, which overflows beyond about 1e154.
+    if (!options.proportional && !std::isfinite(options.tdiAllowance * options.tdiAllowance))
+        return QObject::tr("TDI Allowance is too large to compute with");
 
     const PairSummary pair = summarize(other, gold);
     if (options.proportional && pair.nonPositive)

@@ -23,6 +23,8 @@ private slots:
     void largeOffsetSmallSpread();
     void hugeReadings_data();
     void hugeReadings();
+    void hugeTdiAllowance_data();
+    void hugeTdiAllowance();
     void everySpinBoxValue_data();
     void everySpinBoxValue();
 };
@@ -183,6 +185,29 @@ void tst_ExtremeData::hugeReadings()
     QCOMPARE(outcome.completed, expected.isEmpty());
     if (!expected.isEmpty())
         QVERIFY2(outcome.text.contains(expected), qPrintable(outcome.text));
+}
+
+// A TDI Allowance whose square overflows, which only the batch tool can pass: the message
+// named an exact linear relation or no cause at all.
+void tst_ExtremeData::hugeTdiAllowance_data()
+{
+    QTest::addColumn<double>("tdiAllowance");
+    QTest::addColumn<bool>("random");
+    QTest::newRow("1e308, fixed") << 1e308 << false;
+    QTest::newRow("1e308, random") << 1e308 << true;
+    QTest::newRow("-1e200, random") << -1e200 << true;
+}
+
+void tst_ExtremeData::hugeTdiAllowance()
+{
+    QFETCH(double, tdiAllowance);
+    QFETCH(bool, random);
+    AgreementOptions options;
+    options.tdiAllowance = tdiAllowance;
+    options.random = random;
+    const Outcome outcome = reportOutcome(cells(workedY), cells(workedX), options);
+    QVERIFY(!outcome.completed);
+    QVERIFY2(outcome.text.contains("TDI Allowance is too large to compute with"), qPrintable(outcome.text));
 }
 
 // Every value the dialog's spin boxes allow (0 to 99.99 in steps of 0.01) for one option,
