@@ -51,6 +51,7 @@ class tst_RequestAgreement : public QObject
 private slots:
     void initTestCase();
     void init();
+    void cleanupTestCase();
     void columnsAndNamesInListOrder();
     void onlyFirstGoldStandardEntry();
     void optionsReachTheEngine();
@@ -81,6 +82,12 @@ void tst_RequestAgreement::init()
     container->onOpenFile();
     QCOMPARE(container->count(), 1);
     QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
+}
+
+void tst_RequestAgreement::cleanupTestCase()
+{
+    delete container;
+    container = nullptr;
 }
 
 void tst_RequestAgreement::columnsAndNamesInListOrder()
