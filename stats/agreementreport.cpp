@@ -184,10 +184,12 @@ QString errorCause(const QString &name, const QVector<QVariant> &other,
     if (pair.nonFinite || (pair.squaresOverflow && !options.proportional))
         return QObject::tr("%1 or the Gold Standard holds a reading too large to compute with")
             .arg(name);
-    if (pair.n < 4)
-        return QObject::tr("%1 has %2 complete pairs with the Gold Standard, and CP needs at least 4")
-            .arg(name)
-            .arg(pair.n);
+    if (pair.n < 4) {
+        const QString pairs = pair.n == 1 ? QObject::tr("1 complete pair")
+                                          : QObject::tr("%1 complete pairs").arg(pair.n);
+        return QObject::tr("%1 has %2 with the Gold Standard, and CP needs at least 4")
+            .arg(name, pairs);
+    }
     if (pair.constant && !options.random)
         return QObject::tr("%1 or the Gold Standard has the same value in every pair, so CP "
                            "cannot be computed in fixed mode")

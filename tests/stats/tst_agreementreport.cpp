@@ -182,6 +182,8 @@ void tst_AgreementReport::libraryErrors_data()
                                    << false << "B is an exact linear function of the Gold Standard";
     QTest::newRow("two pairs") << cells({2, missing, 5, missing, missing, missing}) << 0.9 << 0.05
                                << false << true << false << "B has 2 complete pairs with the Gold Standard";
+    QTest::newRow("one pair") << cells({2, missing, missing, missing, missing, missing}) << 0.9 << 0.05
+                              << false << true << false << "B has 1 complete pair with the Gold Standard";
     QTest::newRow("zero reading, proportional") << cells({0, 3, 3, 5, 5, 7}) << 0.9 << 0.05 << true
                                                 << true << false << "zero or negative reading";
     QTest::newRow("negative reading, proportional") << cells({-1, 3, 3, 5, 5, 7}) << 0.9 << 0.05
