@@ -183,12 +183,31 @@ void BM_DestroyView(benchmark::State &state)
     }
 }
 
+// A name line of a million columns: the header must be built in time linear in its length.
+void BM_WideLine(benchmark::State &state)
+{
+    QString line;
+    for (int column = 0; column < 1000000; ++column)
+        line += column == 0 ? QStringLiteral("v") : QStringLiteral(",v");
+    line += QLatin1Char('\n');
+    for (auto _ : state) {
+        QStringList names;
+        std::unique_ptr<DataViewWidget> view(
+            ImportExport::dataViewFromText(line, QLatin1Char(','), names));
+        view->setVarNames(names);
+        state.PauseTiming();
+        view.reset();
+        state.ResumeTiming();
+    }
+}
+
 BENCHMARK(BM_ImportFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_ReadAndDecode)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_ParseTable)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_EmptyView)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_DataViewFromTable)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_DestroyView)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_WideLine)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 } // namespace
 

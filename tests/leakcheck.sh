@@ -18,8 +18,6 @@ pattern=${1:-tst_}
 logs="$build/leakcheck"
 mkdir -p "$logs"
 export QT_QPA_PLATFORM=offscreen
-# Valgrind runs the tests tens of times slower: time budgets would only measure it.
-export CONCORDA_UNTIMED=1
 
 # The program's own sources: a stack frame printed with one of these paths.
 ownCode="$CONCORDA_ROOT/(app|agreement|cli|data|grid|stats)/"

@@ -1,13 +1,13 @@
 #include "dataviewwidget.h"
 #include "importexport.h"
 
-#include <QElapsedTimer>
 #include <QtTest>
 
 #include <memory>
 
-// Files far larger than a study needs, along both axes: the import must stay linear in
-// their size. A quadratic step shows as minutes here, well past the budget.
+// Files far larger than a study needs, along both axes, import whole: every name, every
+// row, the header of the last column. How long they take is measured by bench_import
+// (BM_WideLine), not asserted here.
 class tst_LargeImport : public QObject
 {
     Q_OBJECT
@@ -20,19 +20,12 @@ private slots:
 
 namespace {
 
-// A budget that a linear import meets many times over, and that the quadratic header
-// step of a 400,000-name line missed by far (half a minute). Under AddressSanitizer, with
-// its full stack for every allocation, or under valgrind (tests/leakcheck.sh sets
-// CONCORDA_UNTIMED), the time measures the tool instead, and only the contents are
-// checked; the sanitizer run also gets smaller files.
+// Under AddressSanitizer, with its full stack for every allocation, the files are smaller.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool sanitized = true;
 constexpr int scale = 4;
 #else
-constexpr bool sanitized = false;
 constexpr int scale = 1;
 #endif
-constexpr qint64 budgetMilliseconds = 10000;
 
 void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
 
@@ -84,13 +77,10 @@ void tst_LargeImport::wideAndTall()
     QFETCH(QString, lastName);
 
     const QChar delimiter = columns > 2 ? QLatin1Char(',') : QLatin1Char(';');
-    QElapsedTimer timer;
-    timer.start();
     QStringList names;
     const std::unique_ptr<DataViewWidget> view(ImportExport::dataViewFromText(text, delimiter, names));
     view->setVarNames(names);
     const QVector<QVariant> first = view->getVarValues(names.first());
-    const qint64 elapsed = timer.elapsed();
 
     QCOMPARE(names.size(), columns);
     QCOMPARE(view->columnCount(), columns);
@@ -99,9 +89,6 @@ void tst_LargeImport::wideAndTall()
     QCOMPARE(first.size(), qMax(rows - 1, 0));
     if (!first.isEmpty())
         QCOMPARE(first.first().toDouble(), 1.5);
-    const bool timed = !sanitized && !qEnvironmentVariableIsSet("CONCORDA_UNTIMED");
-    QVERIFY2(!timed || elapsed < budgetMilliseconds,
-             qPrintable(QStringLiteral("the import took %1 ms").arg(elapsed)));
 }
 
 QTEST_MAIN(tst_LargeImport)
