@@ -105,6 +105,9 @@ void CustomDialog::setMessage(const QString &text, const QString &title, const Q
 {
     gridLayout->addWidget(messageLabel);
     gridLayout->addWidget(acceptButton);
+    // Messages quote variable and file names as they stand in the user's file: shown as
+    // plain text, a name such as "<b>x</b>" is never taken for markup.
+    messageLabel->setTextFormat(Qt::PlainText);
     messageLabel->setText(text);
     setWindowTitle(title);
     acceptButton->setText(buttonText);

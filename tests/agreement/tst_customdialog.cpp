@@ -94,14 +94,15 @@ void tst_CustomDialog::metaObjectOrder()
 void tst_CustomDialog::messageMode()
 {
     CustomDialog dialog(nullptr);
-    dialog.setMessage("Some text", "A title", "Close");
+    dialog.setMessage("Some <b>text</b>", "A title", "Close");
     dialog.show();
 
     auto *label = qobject_cast<QLabel *>(widgetAt(dialog, 0, 0));
     auto *button = qobject_cast<QPushButton *>(widgetAt(dialog, 1, 0));
     QVERIFY(label);
     QVERIFY(button);
-    QCOMPARE(label->text(), QStringLiteral("Some text"));
+    QCOMPARE(label->text(), QStringLiteral("Some <b>text</b>"));
+    QCOMPARE(label->textFormat(), Qt::PlainText);
     QCOMPARE(button->text(), QStringLiteral("Close"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("A title"));
     QVERIFY(dialog.isModal());
