@@ -2,6 +2,7 @@
 // every cell with text as the CSV import does, and reading one variable's values.
 
 #include "dataviewwidget.h"
+#include "diagnostics.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -80,14 +81,6 @@ void BM_GetVarValues(benchmark::State &state)
     state.SetComplexityN(rows);
 }
 
-// The spare row's empty cell writes a diagnostic line on every read-out; keep it out of
-// the report.
-void dropDebugOutput(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type != QtDebugMsg)
-        qt_message_output(type, context, message);
-}
-
 } // namespace
 
 // Rows from 12,500 to 100,000 in doublings, so the fitted complexity shows whether the
@@ -105,7 +98,9 @@ CONCORDA_GRID_BENCHMARK(BM_GetVarValues);
 
 int main(int argc, char **argv)
 {
-    qInstallMessageHandler(dropDebugOutput);
+    // The spare row's empty cell writes a diagnostic line on every read-out; keep it out of
+    // the report.
+    quietDiagnostics();
     // Widgets need an application object; the benchmark needs no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -37,16 +37,18 @@ ColumnPair columnPair(int n)
     return pair;
 }
 
-// Random-mode CP writes both columns to the debug output; keep that off the terminal.
+// Random-mode CP writes both columns to the diagnostics; when they are rendered, keep them
+// off the terminal.
 void discardMessage(QtMsgType, const QMessageLogContext &, const QString &)
 {
 }
 
-// renderDiagnostic switches the default debug output on or off: with it off the
-// random-mode diagnostic line is not even rendered, and only the estimators are timed.
+// renderDiagnostic switches the diagnostics on or off: with them off the random-mode
+// diagnostic line is not even rendered, and only the estimators are timed.
 void reportRow(benchmark::State &state, stats::Mode mode, bool renderDiagnostic)
 {
-    QLoggingCategory::defaultCategory()->setEnabled(QtDebugMsg, renderDiagnostic);
+    QLoggingCategory::setFilterRules(renderDiagnostic ? QStringLiteral("concorda.diagnostics=true")
+                                                      : QStringLiteral("concorda.diagnostics=false"));
     const ColumnPair pair = columnPair(int(state.range(0)));
     const QVector<double> &x = pair.reference;
     const QVector<double> &y = pair.compared;

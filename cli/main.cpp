@@ -1,27 +1,15 @@
 // concorda-report: the agreement report from the command line. It needs no display and
-// creates no widget; everything it does is in batchreport.cpp.
+// creates no widget; everything it does is in the concorda_cli library (batchreport.h).
 #include "batchreport.h"
+#include "diagnostics.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
-#include <cstdio>
-
-namespace {
-
-// The data read-out and the CP estimator write developer diagnostics to the debug output.
-// Standard error is kept for the tool's own one-line error message.
-void dropDiagnostics(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
-    qInstallMessageHandler(dropDiagnostics);
+    // Standard error is kept for the tool's own one-line error message.
+    quietDiagnostics();
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("concorda-report"));
 

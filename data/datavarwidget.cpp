@@ -1,7 +1,10 @@
 #include "datavarwidget.h"
 
+#include "agreementrequest.h"
 #include "dataviewwidget.h"
 #include "importexport.h"
+
+#include <QMessageBox>
 
 DataVarWidget::DataVarWidget(QWidget *parent)
     : QTabWidget(parent)
@@ -30,4 +33,20 @@ void DataVarWidget::onOpenFile()
     }
     insertTab(0, dataView, tr("Data View"));
     setCurrentIndex(0);
+}
+
+// The request itself belongs to the analysis layer; the container knows whether a data file
+// is open and hands over the view's variables.
+QString DataVarWidget::requestAgreement()
+{
+    if (!dataView) {
+        QMessageBox message;
+        message.setText(tr("No csv document has been opened.\nPlease open your csv data file first."));
+        message.exec();
+        return QString();
+    }
+    const DataViewWidget *view = dataView;
+    return analysis::requestAgreement(this, view->getVarNames(), [view](const QString &name) {
+        return view->getVarValues(name);
+    });
 }

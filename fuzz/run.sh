@@ -17,13 +17,18 @@ shift
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_agreementreport fuzz_import)
 
-CONCORDA_PACKAGES+=(clang libclang-rt-14-dev)
+# The fuzzer and sanitizer runtimes come with the compiler-rt of the installed clang, whose
+# package carries clang's major version (libclang-rt-14-dev beside clang 14).
+CONCORDA_PACKAGES+=(clang)
+concorda_install_packages
+clangMajor=$(clang -dumpversion | cut -d. -f1)
+CONCORDA_PACKAGES+=("libclang-rt-$clangMajor-dev")
 concorda_install_packages
 
 build="$CONCORDA_ROOT/build-fuzz"
 cmake -S "$CONCORDA_ROOT" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DCONCORDA_FUZZ=ON -DCONCORDA_BENCH=OFF >/dev/null
+    -DCONCORDA_FUZZ=ON -DCONCORDA_BENCH=OFF -DCONCORDA_DESKTOP=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 # Limits per target: the largest input worth trying and the time after which one input

@@ -3,7 +3,8 @@
 #   concorda_install_packages
 #   concorda_build BUILD_DIR [extra cmake arguments...]
 
-CONCORDA_PACKAGES=(cmake g++ make qtbase5-dev libqt5webkit5-dev libboost-dev libbenchmark-dev xvfb xauth)
+CONCORDA_PACKAGES=(cmake g++ make qtbase5-dev libqt5webkit5-dev libqt5svg5-dev libqcustomplot-dev
+                   libboost-dev libbenchmark-dev xvfb xauth)
 
 concorda_install_packages() {
     local missing=()

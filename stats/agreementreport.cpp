@@ -74,22 +74,19 @@ QString resultRow(const QString &name, const AgreementFigures &f)
 
 } // namespace
 
-QString agreementReport(QVector<QVector<QVariant>> others, QVector<QVariant> gold,
-                        QStringList names, double tdiAllowance, double cpAllowance,
-                        double alpha, bool proportional, bool random, bool sample,
-                        int *failedColumn)
+QString agreementDocument(QVector<QVector<QVariant>> others, const QVector<QVariant> &gold,
+                          const QStringList &names, const AgreementOptions &options,
+                          int *failedColumn)
 {
-    const AgreementOptions options{tdiAllowance, cpAllowance, alpha, proportional, random, sample};
-
     QString html = QStringLiteral(
         "<!DOCTYPE html><html><head><style>table,th,td{border:1px solid black;"
         "border-collapse:collapse;}th,td{padding:5px;}th{text-align:left;}"
         "td{white-space:nowrap;}</style></head>\n<body><table style=\"width:300px\">");
     html += QStringLiteral("<td><b>TDI Allowance: %1</b></td><td><b>CP Allowance: %2</b></td>"
                            "<td><b>Alpha: %3</b></td>")
-                .arg(tdiAllowance, 0, 'g', -1)
-                .arg(cpAllowance, 0, 'g', -1)
-                .arg(alpha, 0, 'g', -1);
+                .arg(options.tdiAllowance, 0, 'g', -1)
+                .arg(options.cpAllowance, 0, 'g', -1)
+                .arg(options.alpha, 0, 'g', -1);
     html += QStringLiteral("</table><table style=\"width:300px\">");
     html += QStringLiteral("<th style=\"border:none;\"></th><th>%1</th><th>%2</th><th>%3</th>"
                            "<th>%4</th><th>%5</th><th>%6</th><th>%7</th>")
@@ -161,20 +158,14 @@ bool strictlyBetween(double value, double low, double high)
 }
 
 // The cause of a library error in the user's terms, from what the options and the data
-// say about the column pair. The checks follow the order in which the estimators meet
-// their arguments: the TDI proportion first, then alpha, then the data of CP.
+// say about the column pair: the options first, then the data in the order in which the
+// estimators meet them.
 QString errorCause(const QString &name, const QVector<QVariant> &other,
                    const QVector<QVariant> &gold, const AgreementOptions &options)
 {
-    if (!strictlyBetween(options.cpAllowance, -1, 1))
-        return QObject::tr("CP Allowance must lie strictly between -1 and 1");
-    if (!strictlyBetween(options.alpha, 0, 1))
-        return QObject::tr("Alpha must lie strictly between 0 and 1");
-    if (options.proportional && !(options.tdiAllowance > -100))
-        return QObject::tr("TDI Allowance must be greater than -100 under Proportional");
-    // CP works with the square of the bound, which overflows beyond about 1e154.
-    if (!options.proportional && !std::isfinite(options.tdiAllowance * options.tdiAllowance))
-        return QObject::tr("TDI Allowance is too large to compute with");
+    const QString optionsProblem = agreementOptionsProblem(options, OptionNames::Dialog);
+    if (!optionsProblem.isEmpty())
+        return optionsProblem;
 
     const PairSummary pair = summarize(other, gold);
     if (options.proportional && pair.nonPositive)
@@ -207,6 +198,39 @@ QString errorCause(const QString &name, const QVector<QVariant> &other,
 
 } // namespace
 
+// The checks follow the order in which the estimators meet the options: the TDI proportion
+// first, then alpha, then the bound of CP. Written so that NaN fails every check.
+QString agreementOptionsProblem(const AgreementOptions &options, OptionNames names)
+{
+    const bool dialog = names == OptionNames::Dialog;
+    const auto name = [dialog](const char *field, const char *option) {
+        return QLatin1String(dialog ? field : option);
+    };
+    const auto given = [dialog](double value) {
+        return dialog ? QString() : QObject::tr(", not %1").arg(value);
+    };
+    const QLatin1String tdiAllowance = name("TDI Allowance", "--tdi-allowance");
+
+    if (!strictlyBetween(options.cpAllowance, -1, 1))
+        return QObject::tr("%1 must lie strictly between -1 and 1%2")
+            .arg(name("CP Allowance", "--cp-allowance"), given(options.cpAllowance));
+    if (!strictlyBetween(options.alpha, 0, 1))
+        return QObject::tr("%1 must lie strictly between 0 and 1%2")
+            .arg(name("Alpha", "--alpha"), given(options.alpha));
+    if (!std::isfinite(options.tdiAllowance))
+        return QObject::tr("%1 must be a finite number%2")
+            .arg(tdiAllowance, given(options.tdiAllowance));
+    if (options.proportional && !(options.tdiAllowance > -100))
+        return QObject::tr("%1 is a percentage under %2 and must be greater than -100%3")
+            .arg(tdiAllowance, name("Proportional", "--proportional"),
+                 given(options.tdiAllowance));
+    // CP works with the square of the bound, which overflows beyond about 1e154.
+    if (!options.proportional && !std::isfinite(options.tdiAllowance * options.tdiAllowance))
+        return QObject::tr("%1 is too large to compute with%2")
+            .arg(tdiAllowance, given(options.tdiAllowance));
+    return QString();
+}
+
 QString agreementErrorMessage(const std::exception &error, const QString &name,
                               const QVector<QVariant> &other, const QVector<QVariant> &gold,
                               const AgreementOptions &options)
@@ -214,6 +238,22 @@ QString agreementErrorMessage(const std::exception &error, const QString &name,
     return QObject::tr("The agreement of %1 with the Gold Standard could not be computed: %2.")
                .arg(name, errorCause(name, other, gold, options))
          + QLatin1Char('\n') + QString::fromLocal8Bit(error.what());
+}
+
+QString catchAgreementError(const std::function<void(int *column)> &compute,
+                            const QVector<QVector<QVariant>> &others,
+                            const QVector<QVariant> &gold, const QStringList &names,
+                            const AgreementOptions &options)
+{
+    int column = -1;
+    try {
+        compute(&column);
+        return QString();
+    } catch (const std::exception &error) {
+        column = qBound(0, column, others.size() - 1);
+        return agreementErrorMessage(error, names.value(column), others.value(column), gold,
+                                     options);
+    }
 }
 
 } // namespace stats

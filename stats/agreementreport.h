@@ -7,9 +7,12 @@
 #include <QVector>
 
 #include <exception>
+#include <functional>
 
 // The report driver: from the cell vectors of the chosen columns and the analysis
 // options to the figures of every compared column and the HTML document that shows them.
+// Nothing here needs more than QtCore; placing the document on the clipboard is the
+// desktop program's part.
 namespace stats {
 
 struct AgreementOptions
@@ -49,16 +52,33 @@ AgreementFigures agreementFigures(QVector<QVariant> other, QVector<QVariant> gol
 // The HTML report: an options table and one row per compared column, names[i] naming
 // others[i]. Names are HTML-escaped. When a library error ends the report, it passes
 // through and *failedColumn (if given) holds the index of the column being computed.
-QString agreementReport(QVector<QVector<QVariant>> others, QVector<QVariant> gold,
-                        QStringList names, double tdiAllowance, double cpAllowance,
-                        double alpha, bool proportional, bool random, bool sample,
-                        int *failedColumn = nullptr);
+QString agreementDocument(QVector<QVector<QVariant>> others, const QVector<QVariant> &gold,
+                          const QStringList &names, const AgreementOptions &options,
+                          int *failedColumn = nullptr);
+
+// Who reads a message about an option: the user of the dialog, who knows its fields ("CP
+// Allowance"), or the user of the batch tool, who knows its options ("--cp-allowance") and
+// is also told the value given.
+enum class OptionNames { Dialog, CommandLine };
+
+// Why no agreement report can be computed with these options, or an empty string. The one
+// check of the options: the batch tool refuses its command line with it, and the message
+// about a library error names the option with it.
+QString agreementOptionsProblem(const AgreementOptions &options, OptionNames names);
 
 // Says in the user's terms why the agreement of the column `name` with the reference
 // could not be computed, followed on a second line by the library's own message.
 QString agreementErrorMessage(const std::exception &error, const QString &name,
                               const QVector<QVariant> &other, const QVector<QVariant> &gold,
                               const AgreementOptions &options);
+
+// Runs `compute`, which works through the compared columns and keeps *column at the index
+// of the one it is computing, and turns a library error that ends it into the message of
+// agreementErrorMessage for that column. Returns an empty string when `compute` finishes.
+QString catchAgreementError(const std::function<void(int *column)> &compute,
+                            const QVector<QVector<QVariant>> &others,
+                            const QVector<QVariant> &gold, const QStringList &names,
+                            const AgreementOptions &options);
 
 } // namespace stats
 

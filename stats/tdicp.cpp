@@ -1,9 +1,9 @@
 #include "tdicp.h"
 
+#include "diagnostics.h"
 #include "vectortoolkit.h"
 
 #include <QDebug>
-#include <QLoggingCategory>
 
 #include <cmath>
 #include <utility>
@@ -120,10 +120,10 @@ double tdiLimit(const QVector<double> &x, const QVector<double> &y, double p,
 double cp(const QVector<double> &x, const QVector<double> &y, double kappa0, bool proportional,
           Mode mode)
 {
-    // Rendering a large column pair costs far more than the estimate itself; skip it when
-    // the debug output is switched off and Qt would drop the line anyway.
-    if (mode == Mode::Random && QLoggingCategory::defaultCategory()->isDebugEnabled())
-        qDebug() << x << "-" << y;
+    // Rendering a large column pair costs far more than the estimate itself; qCDebug skips
+    // it when the diagnostics are switched off.
+    if (mode == Mode::Random)
+        qCDebug(concordaDiagnostics) << x << "-" << y;
     const PairQuantities q = pairQuantities(x, y);
     const double kappa = coverageBound(kappa0, proportional);
     if (mode == Mode::Random)

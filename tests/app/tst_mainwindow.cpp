@@ -135,15 +135,15 @@ void tst_MainWindow::agreementWithoutFile()
     window.show();
     QString shownText;
     int boxes = 0;
-    whenModalShown([&](QWidget *modal) {
+    ModalScript script({[&](QWidget *modal) {
         auto *box = qobject_cast<QMessageBox *>(modal);
-        if (box) {
-            ++boxes;
-            shownText = box->text();
-            box->accept();
-        }
-    });
+        QVERIFY(box);
+        ++boxes;
+        shownText = box->text();
+        box->accept();
+    }});
     menuEntry(window, 1)->trigger();
+    CONCORDA_VERIFY_SCRIPT(script);
     QCOMPARE(boxes, 1);
     QCOMPARE(shownText,
              QStringLiteral("No csv document has been opened.\nPlease open your csv data file first."));
@@ -164,12 +164,14 @@ void tst_MainWindow::resultWindowsBesideMainWindow()
     window.move(100, 50);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    answerOpenDialogs(path);
+    ModalScript open({chooseFile(path), chooseDelimiter()});
     menuEntry(window, 0)->trigger();
+    CONCORDA_VERIFY_SCRIPT(open);
 
     for (int report = 1; report <= 2; ++report) {
-        answerAgreementDialog({"x"}, {"y"});
+        ModalScript script({answerAgreementDialog({"x"}, {"y"})});
         menuEntry(window, 1)->trigger();
+        CONCORDA_VERIFY_SCRIPT(script);
         QCOMPARE(resultWindows().size(), report);
     }
     const QPoint beside(window.x() + window.width(), window.y());

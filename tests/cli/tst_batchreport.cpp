@@ -183,6 +183,11 @@ void tst_BatchReport::optionsError_data()
                                     << "--tdi-allowance must be a finite number, not inf";
     QTest::newRow("bound nan") << notANumber << 0.9 << 0.05 << true
                                << "--tdi-allowance must be a finite number, not nan";
+    QTest::newRow("bound whose square overflows") << 1e200 << 0.9 << 0.05 << false
+                                                  << "--tdi-allowance is too large to compute with, not 1e+200";
+    QTest::newRow("same bound as a percentage") << 1e200 << 0.9 << 0.05 << true << QString();
+    QTest::newRow("two faults: the proportion is named first") << 10.0 << 2.0 << 0.0 << false
+        << "--cp-allowance must lie strictly between -1 and 1, not 2";
     QTest::newRow("percentage -100") << -100.0 << 0.9 << 0.05 << true
                                      << "--tdi-allowance is a percentage under --proportional "
                                         "and must be greater than -100, not -100";
@@ -199,7 +204,7 @@ void tst_BatchReport::optionsError()
     o.cpAllowance = cpAllowance;
     o.alpha = alpha;
     o.proportional = proportional;
-    QTEST(batch::optionsError(o), "error");
+    QTEST(stats::agreementOptionsProblem(o, stats::OptionNames::CommandLine), "error");
 }
 
 void tst_BatchReport::chooseColumns_data()
@@ -221,9 +226,18 @@ void tst_BatchReport::chooseColumns_data()
     QTest::newRow("name holding a comma") << QStringList{"Ref", "A,B", "A", "B"} << "Ref"
                                           << QStringList{"A,B"} << 0 << QVector<int>{1}
                                           << QString();
-    QTest::newRow("duplicate name: leftmost") << QStringList{"A", "Ref", "A"} << "Ref"
-                                              << QStringList{"A"} << 1 << QVector<int>{0}
-                                              << QString();
+    QTest::newRow("compared name on two columns")
+        << QStringList{"A", "Ref", "A"} << "Ref" << QStringList{"A"} << 1 << QVector<int>()
+        << "2 columns are named \"A\" (columns 1, 3); give each column a name of its own";
+    QTest::newRow("gold name on two columns, one with a line end's carriage return")
+        << QStringList{"Ref", "A", "Ref\r"} << "Ref" << QStringList() << 0 << QVector<int>{1, 2}
+        << QString();
+    QTest::newRow("gold name on three columns")
+        << QStringList{"Ref", "Ref", "A", "Ref"} << "Ref" << QStringList() << -1 << QVector<int>()
+        << "3 columns are named \"Ref\" (columns 1, 2, 4); give each column a name of its own";
+    QTest::newRow("two carriage-return names")
+        << QStringList{"A\r", "Ref", "A\r"} << "Ref" << QStringList{"A"} << 1 << QVector<int>()
+        << "2 columns are named \"A\" (columns 1, 3); give each column a name of its own";
     QTest::newRow("carriage return of CR LF lines") << QStringList{"Ref", "A", "B\r"} << "B"
                                                     << QStringList{"A"} << 2 << QVector<int>{1}
                                                     << QString();
@@ -279,7 +293,7 @@ void tst_BatchReport::columnValuesAsDataView()
     const DesktopColumns desktop = desktopColumnsOfText(text, separator, table.names.first(),
                                                         table.names);
     for (int column = 0; column < table.names.size(); ++column)
-        QCOMPARE(asTexts(batch::tableColumnValues(table, column)),
+        QCOMPARE(asTexts(csv::tableColumnValues(table, column)),
                  asTexts(desktop.others.at(column)));
 }
 

@@ -142,9 +142,7 @@ void tst_ConcordaReport::htmlAsDesktop()
     QCOMPARE(run.exitCode, 0);
 
     const DesktopColumns desktop = desktopColumns(QDir(examples).filePath(file), delimiter.at(0), gold, others);
-    const QString expected = stats::agreementReport(
-        desktop.others, desktop.gold, others, options.tdiAllowance, options.cpAllowance,
-        options.alpha, options.proportional, options.random, options.sample);
+    const QString expected = stats::agreementDocument(desktop.others, desktop.gold, others, options);
     QVERIFY(expected.contains(QStringLiteral("<td><b>%1</b></td>").arg(others.last())));
     QCOMPARE(toFile ? fileContents(output) : run.standardOutput, expected.toUtf8());
     if (toFile)

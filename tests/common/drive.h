@@ -5,48 +5,57 @@
 #include "modal.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
+#include <QtTest>
 
 #include <functional>
 
-// Drives the program's modal dialogs the way a user would, from the event loop, so that a
-// test can call a slot that runs them with exec().
+// Handlers for ModalScript that answer the program's modal dialogs the way a user would.
 
-// Answers the file dialog with `path`, then the delimiter dialog with `entry`.
-inline void answerOpenDialogs(const QString &path, const QString &entry = QStringLiteral(","))
+// Types `path` into the open-file dialog and accepts it. Typed, not selected: the
+// selection waits for the file system model to load the folder, the typed name does not.
+inline ModalScript::Handler chooseFile(const QString &path)
 {
-    whenModalShown([path, entry](QWidget *modal) {
+    return [path](QWidget *modal) {
         auto *files = qobject_cast<QFileDialog *>(modal);
-        if (!files)
-            return;
-        whenModalShown(
-            [entry](QWidget *delimiter) {
-                if (auto *combo = delimiter->findChild<QComboBox *>())
-                    combo->setCurrentIndex(combo->findText(entry));
-                delimiter->close();
-            },
-            5000, [](QWidget *modal) { return !qobject_cast<QFileDialog *>(modal); });
-        // Typed, not selected: the selection waits for the file system model to load the
-        // folder, the typed name does not.
+        QVERIFY(files);
         files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
-        QMetaObject::invokeMethod(files, "accept");
-    });
+        // QFileDialog hides its accept(); the public QDialog one reaches it.
+        static_cast<QDialog *>(files)->accept();
+    };
+}
+
+// Selects `entry` (",", ";", "' '" or "\t") in the delimiter dialog and closes it.
+inline ModalScript::Handler chooseDelimiter(const QString &entry = QStringLiteral(","))
+{
+    return [entry](QWidget *dialog) {
+        auto *combo = dialog->findChild<QComboBox *>();
+        QVERIFY(combo);
+        combo->setCurrentIndex(combo->findText(entry));
+        dialog->close();
+    };
+}
+
+// Closes whatever dialog comes, as the window's close box would.
+inline ModalScript::Handler closeDialog()
+{
+    return [](QWidget *dialog) { dialog->close(); };
 }
 
 // Moves `gold` into "Gold Standard" in one press and `others` into "Other Data" press by
 // press, lets `adjust` set options, then presses OK.
-inline void answerAgreementDialog(const QStringList &gold, const QStringList &others,
-                                  std::function<void(CustomDialog *)> adjust = {})
+inline ModalScript::Handler answerAgreementDialog(const QStringList &gold, const QStringList &others,
+                                                  std::function<void(CustomDialog *)> adjust = {})
 {
-    whenModalShown([gold, others, adjust](QWidget *modal) {
+    return [gold, others, adjust](QWidget *modal) {
         auto *dialog = qobject_cast<CustomDialog *>(modal);
-        if (!dialog)
-            return;
+        QVERIFY(dialog);
         auto *grid = qobject_cast<QGridLayout *>(dialog->layout());
         auto at = [grid](int row, int column) { return grid->itemAtPosition(row, column)->widget(); };
         auto *vars = qobject_cast<QListWidget *>(at(1, 0));
@@ -64,7 +73,7 @@ inline void answerAgreementDialog(const QStringList &gold, const QStringList &ot
         if (adjust)
             adjust(dialog);
         qobject_cast<QPushButton *>(at(1, 3))->click();
-    });
+    };
 }
 
 #endif

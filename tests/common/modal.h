@@ -3,31 +3,92 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QList>
+#include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <QtTest>
 
 #include <functional>
 
-// Runs `act` on the next modal widget that is shown and, if given, `wanted` (for dialogs run
-// with exec(), which would otherwise block the test). Polls from the event loop for at most
-// `timeoutMs`, then gives up, so a missing dialog fails the test instead of hanging it.
-inline void whenModalShown(std::function<void(QWidget *)> act, int timeoutMs = 5000,
-                           std::function<bool(QWidget *)> wanted = {})
+// Answers the modal dialogs that open while it lives, one handler per dialog, in order, so
+// that a test can call code that runs them with exec(). It watches from the event loop for
+// as long as it lives, so a dialog that appears late (under valgrind, on a loaded machine)
+// is still answered. A dialog beyond the handlers is recorded and closed, and a dialog
+// still open `timeoutMs` after it appeared is closed too, so that a test fails instead of
+// hanging. Of several scripts alive at once, the newest answers: a test can run one import
+// after another, each with its own script.
+class ModalScript : public QObject
 {
-    auto *timer = new QTimer(qApp);
-    QElapsedTimer clock;
-    clock.start();
-    QObject::connect(timer, &QTimer::timeout, [timer, act, clock, timeoutMs, wanted]() {
+public:
+    using Handler = std::function<void(QWidget *)>;
+
+    explicit ModalScript(QList<Handler> handlers, int timeoutMs = 30000)
+        : handlers(std::move(handlers))
+        , timeoutMs(timeoutMs)
+        , previous(newest())
+    {
+        newest() = this;
+        connect(&timer, &QTimer::timeout, this, &ModalScript::poll);
+        timer.start(10);
+    }
+
+    ~ModalScript() override { newest() = previous; }
+
+    // Every handler ran and no other dialog came up.
+    bool finished() const { return handled == handlers.size() && unexpected.isEmpty(); }
+
+    // For a failing check: how many dialogs were answered, and what else happened.
+    QString report() const
+    {
+        return QStringLiteral("%1 of %2 dialogs answered; unexpected: %3")
+            .arg(handled)
+            .arg(handlers.size())
+            .arg(unexpected.isEmpty() ? QStringLiteral("none") : unexpected.join(QLatin1String(", ")));
+    }
+
+    int handled = 0;
+    QStringList unexpected;
+
+private:
+    static ModalScript *&newest()
+    {
+        static ModalScript *script = nullptr;
+        return script;
+    }
+
+    void poll()
+    {
+        if (newest() != this)
+            return;
         QWidget *modal = QApplication::activeModalWidget();
-        const bool shown = modal && modal->isVisible() && (!wanted || wanted(modal));
-        if (shown || clock.elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
+        if (!modal || !modal->isVisible())
+            return;
+        if (modal != lastSeen) {
+            lastSeen = modal;
+            shownFor.start();
+            if (handled < handlers.size()) {
+                handlers.at(handled++)(modal);
+                return;
+            }
+            unexpected.append(QString::fromLatin1(modal->metaObject()->className()) + QLatin1Char(' ')
+                              + modal->windowTitle());
+            modal->close();
+        } else if (shownFor.elapsed() > timeoutMs) {
+            unexpected.append(QStringLiteral("timed out"));
+            modal->close();
         }
-        if (shown)
-            act(modal);
-    });
-    timer->start(10);
-}
+    }
+
+    QList<Handler> handlers;
+    int timeoutMs;
+    QTimer timer;
+    QElapsedTimer shownFor;
+    QPointer<QWidget> lastSeen;
+    ModalScript *previous;
+};
+
+#define CONCORDA_VERIFY_SCRIPT(script) QVERIFY2((script).finished(), qPrintable((script).report()))
 
 #endif

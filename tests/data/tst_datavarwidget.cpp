@@ -65,15 +65,16 @@ void tst_DataVarWidget::agreementWithoutFile()
 {
     DataVarWidget container;
     QStringList texts;
-    whenModalShown([&](QWidget *modal) {
-        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            texts << box->text();
-            QCOMPARE(box->windowTitle(), QString());
-            box->accept();
-        }
-    });
+    ModalScript script({[&](QWidget *modal) {
+        auto *box = qobject_cast<QMessageBox *>(modal);
+        QVERIFY(box);
+        texts << box->text();
+        QCOMPARE(box->windowTitle(), QString());
+        box->accept();
+    }});
     const QString report = container.requestAgreement();
     QVERIFY(report.isEmpty());
+    CONCORDA_VERIFY_SCRIPT(script);
     QCOMPARE(texts, QStringList({"No csv document has been opened.\nPlease open your csv data file first."}));
 }
 
@@ -82,8 +83,9 @@ void tst_DataVarWidget::importShowsOneTab()
     QTemporaryDir dir;
     const QString path = writeFile(dir, "first.csv", "A;B\n1,5;2\n3;x\n");
     DataVarWidget container;
-    answerOpenDialogs(path, ";");
+    ModalScript script({chooseFile(path), chooseDelimiter(";")});
     container.onOpenFile();
+    CONCORDA_VERIFY_SCRIPT(script);
 
     QCOMPARE(container.count(), 1);
     QCOMPARE(container.tabText(0), QStringLiteral("Data View"));
@@ -99,15 +101,18 @@ void tst_DataVarWidget::secondImportReplacesView()
 {
     QTemporaryDir dir;
     DataVarWidget container;
-    answerOpenDialogs(writeFile(dir, "first.csv", "A,B\n1,2\n"));
+    ModalScript first({chooseFile(writeFile(dir, "first.csv", "A,B\n1,2\n")), chooseDelimiter()});
     container.onOpenFile();
-    QPointer<DataViewWidget> first = currentView(container);
-    QVERIFY(first);
-    first->item(0, 0)->setText("edited");
+    CONCORDA_VERIFY_SCRIPT(first);
+    QPointer<DataViewWidget> firstView = currentView(container);
+    QVERIFY(firstView);
+    firstView->item(0, 0)->setText("edited");
 
-    answerOpenDialogs(writeFile(dir, "second.csv", "P,Q,R\n4,5,6\n7,8,9\n"));
+    ModalScript second({chooseFile(writeFile(dir, "second.csv", "P,Q,R\n4,5,6\n7,8,9\n")),
+                        chooseDelimiter()});
     container.onOpenFile();
-    QVERIFY(first.isNull());
+    CONCORDA_VERIFY_SCRIPT(second);
+    QVERIFY(firstView.isNull());
     QCOMPARE(container.count(), 1);
     QCOMPARE(container.tabText(0), QStringLiteral("Data View"));
     QCOMPARE(currentView(container)->getVarNames(), QStringList({"P", "Q", "R"}));
@@ -117,22 +122,30 @@ void tst_DataVarWidget::cancelKeepsView()
 {
     QTemporaryDir dir;
     DataVarWidget container;
-    answerOpenDialogs(writeFile(dir, "pair.csv", "x,y\n1,1\n2,3\n3,3\n4,5\n5,5\n"));
-    container.onOpenFile();
+    {
+        ModalScript script({chooseFile(writeFile(dir, "pair.csv", "x,y\n1,1\n2,3\n3,3\n4,5\n5,5\n")),
+                            chooseDelimiter()});
+        container.onOpenFile();
+        CONCORDA_VERIFY_SCRIPT(script);
+    }
     DataViewWidget *view = currentView(container);
 
     bool fileDialogShown = false;
-    whenModalShown([&](QWidget *modal) {
-        fileDialogShown = qobject_cast<QFileDialog *>(modal) != nullptr;
-        modal->close();
-    });
-    container.onOpenFile();
+    {
+        ModalScript script({[&](QWidget *modal) {
+            fileDialogShown = qobject_cast<QFileDialog *>(modal) != nullptr;
+            modal->close();
+        }});
+        container.onOpenFile();
+        CONCORDA_VERIFY_SCRIPT(script);
+    }
     QVERIFY(fileDialogShown);
     QCOMPARE(container.count(), 1);
     QCOMPARE(currentView(container), view);
 
-    answerAgreementDialog({"x"}, {"y"});
+    ModalScript script({answerAgreementDialog({"x"}, {"y"})});
     QVERIFY(container.requestAgreement().contains("<td><b>y</b></td><td>0.96209"));
+    CONCORDA_VERIFY_SCRIPT(script);
 }
 
 QTEST_MAIN(tst_DataVarWidget)

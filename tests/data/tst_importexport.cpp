@@ -1,23 +1,18 @@
-#include "csvtable.h"
-#include "dataviewwidget.h"
-#include "importexport.h"
+#include "desktopcolumns.h"
+#include "drive.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
-#include <QScopedPointer>
 #include <QTableWidgetItem>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
+#include <memory>
 
 Q_DECLARE_METATYPE(QVector<QStringList>)
 
@@ -26,68 +21,6 @@ namespace {
 QString dataFile(const char *name)
 {
     return QStringLiteral(CONCORDA_TEST_DATA_DIR "/") + QLatin1String(name);
-}
-
-// Answers the modal dialogs that open while it lives, one handler per dialog, in order.
-// A dialog beyond the handlers is recorded and closed, and a dialog still open at the
-// time limit is closed too, so that a test fails instead of hanging.
-class ModalScript : public QObject
-{
-public:
-    using Handler = std::function<void(QWidget *)>;
-
-    explicit ModalScript(QList<Handler> handlers, int timeoutMs = 10000)
-        : handlers(std::move(handlers))
-        , timeoutMs(timeoutMs)
-    {
-        connect(&timer, &QTimer::timeout, this, &ModalScript::poll);
-        clock.start();
-        timer.start(10);
-    }
-
-    int handled = 0;
-    QStringList unexpected;
-
-private:
-    void poll()
-    {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal || !modal->isVisible())
-            return;
-        if (modal != lastSeen) {
-            lastSeen = modal;
-            if (handled < handlers.size()) {
-                handlers.at(handled++)(modal);
-                return;
-            }
-            unexpected.append(QString::fromLatin1(modal->metaObject()->className()));
-            modal->close();
-        } else if (clock.elapsed() > timeoutMs) {
-            unexpected.append(QStringLiteral("timed out"));
-            modal->close();
-        }
-    }
-
-    QList<Handler> handlers;
-    int timeoutMs;
-    QTimer timer;
-    QElapsedTimer clock;
-    QPointer<QWidget> lastSeen;
-};
-
-// Picks `path` in the open-file dialog and accepts it.
-ModalScript::Handler chooseFile(const QString &path)
-{
-    return [path](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        QVERIFY(dialog);
-        // selectFile() leaves the file name box alone while it has the focus.
-        if (QWidget *focus = dialog->focusWidget())
-            focus->clearFocus();
-        dialog->selectFile(path);
-        // QFileDialog hides its accept(); the public QDialog one reaches it.
-        static_cast<QDialog *>(dialog)->accept();
-    };
 }
 
 QComboBox *delimiterEntries(QWidget *dialog)
@@ -207,9 +140,12 @@ void tst_ImportExport::dataViewFromFile_data()
     QTest::newRow("trailing delimiter gives an empty last name")
         << dataFile("trailing_delimiter.csv") << QChar(',') << QStringList({"A", "B", ""})
         << QVector<QStringList>({{"1", "2", ""}, {"", "", ""}});
-    QTest::newRow("NUL byte ends the text")
+    QTest::newRow("NUL byte kept, the rest of the file read")
         << dataFile("nul_byte.csv") << QChar(',') << QStringList({"A", "B"})
-        << QVector<QStringList>({{"1", "2"}, {"", ""}});
+        << QVector<QStringList>({{"1", "2"}, {QString::fromUtf8("\0" "3", 2), "4"}, {"", ""}});
+    QTest::newRow("UTF-16 as spreadsheets save Unicode text")
+        << dataFile("utf16_unicode_text.csv") << QChar('\t') << QStringList({"Glucose", "Meter\r"})
+        << QVector<QStringList>({{"5.1", "6.2\r"}, {"", ""}});
     QTest::newRow("malformed UTF-8 loads with replacement characters")
         << dataFile("malformed_utf8.csv") << QChar(',') << QStringList({"A", "B"})
         << QVector<QStringList>({{QStringLiteral(u"\uFFFD1"), QStringLiteral(u"2\uFFFD")},
@@ -228,12 +164,9 @@ void tst_ImportExport::dataViewFromFile()
     QFETCH(QStringList, names);
     QFETCH(QVector<QStringList>, cells);
 
-    QByteArray bytes;
-    QString reason;
-    QVERIFY2(csv::readFile(fileName, &bytes, &reason), qPrintable(reason));
     QStringList importedNames;
-    const QScopedPointer<DataViewWidget> view(
-        ImportExport::dataViewFromText(csv::decodeText(bytes), delimiter, importedNames));
+    const std::unique_ptr<DataViewWidget> view = importedView(fileName, delimiter, &importedNames);
+    QVERIFY(view);
 
     QCOMPARE(importedNames, names);
     QCOMPARE(headerLabels(*view), names);
@@ -269,12 +202,9 @@ void tst_ImportExport::examplesOpen()
     QFETCH(QChar, delimiter);
     QFETCH(int, minimumSubjects);
 
-    QByteArray bytes;
-    QString reason;
-    QVERIFY2(csv::readFile(fileName, &bytes, &reason), qPrintable(reason));
     QStringList names;
-    const QScopedPointer<DataViewWidget> view(
-        ImportExport::dataViewFromText(csv::decodeText(bytes), delimiter, names));
+    const std::unique_ptr<DataViewWidget> view = importedView(fileName, delimiter, &names);
+    QVERIFY(view);
 
     QVERIFY(names.size() >= 3);
     QVERIFY2(view->rowCount() > minimumSubjects, qPrintable(QString::number(view->rowCount())));
@@ -320,8 +250,7 @@ void tst_ImportExport::delimiterDialogLayout()
         }});
         QCOMPARE(importExport.chooseDelimiter(), QStringLiteral("\\t"));
         QCOMPARE(checked, QStringLiteral(", ; ' ' \\t"));
-        QCOMPARE(script.handled, 1);
-        QVERIFY2(script.unexpected.isEmpty(), qPrintable(script.unexpected.join(", ")));
+        CONCORDA_VERIFY_SCRIPT(script);
     }
 }
 
@@ -353,10 +282,9 @@ void tst_ImportExport::openCsvFile()
     QStringList importedNames;
     ModalScript script(
         {chooseFile(dataFile("comma_or_semicolon.csv")), chooseEntry(entryIndex, closeBy)});
-    const QScopedPointer<DataViewWidget> view(importExport.openCsvFile(importedNames));
+    const std::unique_ptr<DataViewWidget> view(importExport.openCsvFile(importedNames));
 
-    QVERIFY2(script.unexpected.isEmpty(), qPrintable(script.unexpected.join(", ")));
-    QCOMPARE(script.handled, 2);
+    CONCORDA_VERIFY_SCRIPT(script);
     QVERIFY(view);
     QVERIFY(!view->parent());
     QCOMPARE(importedNames, names);
@@ -378,8 +306,7 @@ void tst_ImportExport::cancelledFileDialog()
     }});
 
     QVERIFY(!importExport.openCsvFile(names));
-    QCOMPARE(script.handled, 1);
-    QVERIFY2(script.unexpected.isEmpty(), qPrintable(script.unexpected.join(", ")));
+    CONCORDA_VERIFY_SCRIPT(script);
     QCOMPARE(names, QStringList({"kept"}));
 }
 
@@ -416,8 +343,7 @@ void tst_ImportExport::unreadableFile()
     }});
 
     QVERIFY(!importExport.importFile(fileName, names));
-    QCOMPARE(script.handled, 1);
-    QVERIFY2(script.unexpected.isEmpty(), qPrintable(script.unexpected.join(", ")));
+    CONCORDA_VERIFY_SCRIPT(script);
     QCOMPARE(title, QStringLiteral("Warning"));
     QVERIFY2(message.contains(QDir::toNativeSeparators(fileName)), qPrintable(message));
     QVERIFY2(message.contains(reasonPart, Qt::CaseInsensitive), qPrintable(message));

@@ -1,4 +1,5 @@
 #include "dataviewwidget.h"
+#include "diagnostics.h"
 #include "importexport.h"
 
 #include <QtTest>
@@ -27,8 +28,6 @@ constexpr int scale = 4;
 constexpr int scale = 1;
 #endif
 
-void quiet(QtMsgType, const QMessageLogContext &, const QString &) {}
-
 QString repeated(const QString &field, QChar delimiter, int count)
 {
     QString line;
@@ -46,7 +45,7 @@ QString repeated(const QString &field, QChar delimiter, int count)
 void tst_LargeImport::initTestCase()
 {
     // One "not a number" line per cell of the spare row would only slow the test down.
-    qInstallMessageHandler(quiet);
+    quietDiagnostics();
 }
 
 void tst_LargeImport::wideAndTall_data()

@@ -23,8 +23,7 @@ const QString closing = QStringLiteral("</table> </body> </html>");
 QString reportOf(const QVector<QVector<QVariant>> &others, const QVector<QVariant> &gold,
                  const QStringList &names, const AgreementOptions &o, int *failedColumn = nullptr)
 {
-    return agreementReport(others, gold, names, o.tdiAllowance, o.cpAllowance, o.alpha,
-                           o.proportional, o.random, o.sample, failedColumn);
+    return agreementDocument(others, gold, names, o, failedColumn);
 }
 
 } // namespace
@@ -94,8 +93,7 @@ void tst_AgreementReport::optionsRow()
     QFETCH(double, cpAllowance);
     QFETCH(double, alpha);
     QFETCH(QString, row);
-    const QString html = agreementReport({}, {}, {}, tdiAllowance, cpAllowance, alpha, false,
-                                         false, true);
+    const QString html = agreementDocument({}, {}, {}, {tdiAllowance, cpAllowance, alpha, false, false, true});
     QVERIFY2(html.contains(row), qPrintable(html));
     QCOMPARE(html, head + "<td><b>" + row + "/b></td>" + headerRow + closing);
 }

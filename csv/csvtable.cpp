@@ -1,5 +1,7 @@
 #include "csvtable.h"
 
+#include "cellvalues.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
@@ -14,6 +16,33 @@ namespace {
 // would be invisible in the drop-down, hence the quoted space and the escape.
 const char *const entryTexts[] = {",", ";", "' '", "\\t"};
 const char entryDelimiters[] = {',', ';', ' ', '\t'};
+
+enum class Endian { Little, Big };
+
+// UTF-16 without its byte-order mark. A lone surrogate or an odd final byte becomes U+FFFD,
+// as a malformed UTF-8 sequence does.
+QString decodeUtf16(const char *data, int size, Endian endian)
+{
+    const int units = size / 2;
+    QString text(units + size % 2, Qt::Uninitialized);
+    QChar *out = text.data();
+    for (int i = 0; i < units; ++i) {
+        const quint8 first = quint8(data[2 * i]);
+        const quint8 second = quint8(data[2 * i + 1]);
+        out[i] = QChar(endian == Endian::Little ? ushort(first | second << 8)
+                                                : ushort(first << 8 | second));
+    }
+    for (int i = 0; i < units; ++i) {
+        const bool pairedHigh = out[i].isHighSurrogate() && i + 1 < units && out[i + 1].isLowSurrogate();
+        if (pairedHigh)
+            ++i;
+        else if (out[i].isSurrogate())
+            out[i] = QChar::ReplacementCharacter;
+    }
+    if (size % 2)
+        out[units] = QChar::ReplacementCharacter;
+    return text;
+}
 
 } // namespace
 
@@ -34,18 +63,23 @@ QChar delimiterForEntry(const QString &entry)
 
 QString decodeText(const QByteArray &bytes)
 {
-    const int nul = bytes.indexOf('\0');
-    int size = nul < 0 ? bytes.size() : nul;
     const char *data = bytes.constData();
+    const int size = bytes.size();
+
+    // Spreadsheet programs save "Unicode text" as UTF-16 behind a byte-order mark; read as
+    // UTF-8, every other byte would be a NUL and the text garbage.
+    if (size >= 2 && quint8(data[0]) == 0xFF && quint8(data[1]) == 0xFE)
+        return decodeUtf16(data + 2, size - 2, Endian::Little);
+    if (size >= 2 && quint8(data[0]) == 0xFE && quint8(data[1]) == 0xFF)
+        return decodeUtf16(data + 2, size - 2, Endian::Big);
 
     // Editors on Windows like to start UTF-8 files with a byte-order mark; kept, it
     // would become an invisible first character of the first variable name. Dropped
     // here rather than left to the decoder, whose handling differs between Qt versions.
     static const char byteOrderMark[] = "\xEF\xBB\xBF";
-    if (size >= 3 && qstrncmp(data, byteOrderMark, 3) == 0) {
-        data += 3;
-        size -= 3;
-    }
+    if (size >= 3 && qstrncmp(data, byteOrderMark, 3) == 0)
+        return QString::fromUtf8(data + 3, size - 3);
+    // With its size given, the decoder reads past a NUL byte: the whole file counts.
     return QString::fromUtf8(data, size);
 }
 
@@ -73,6 +107,19 @@ CsvTable parseTable(const QString &text, QChar delimiter)
         table.rows.append(row);
     }
     return table;
+}
+
+QVector<QVariant> tableColumnValues(const CsvTable &table, int column)
+{
+    int rows = table.rows.size();
+    if (rows > 0 && isSpareRow(table.rows.last()))
+        --rows;
+    QStringList texts;
+    texts.reserve(rows);
+    // A short row has no field for the column: its cell is empty, as in the data view.
+    for (int row = 0; row < rows; ++row)
+        texts.append(table.rows.at(row).value(column));
+    return columnValues(texts);
 }
 
 bool readFile(const QString &fileName, QByteArray *bytes, QString *errorString)

@@ -324,7 +324,7 @@ void tst_CustomDialog::closing()
     QFETCH(int, result);
     CustomDialog dialog(nullptr);
     dialog.onAgreementDialog({"A"});
-    whenModalShown([how](QWidget *modal) {
+    ModalScript script({[how](QWidget *modal) {
         if (how == "Escape") {
             QTest::keyClick(modal, Qt::Key_Escape);
         } else if (how == "close") {
@@ -335,8 +335,9 @@ void tst_CustomDialog::closing()
                     QTest::mouseClick(button, Qt::LeftButton);
             }
         }
-    });
+    }});
     QCOMPARE(dialog.exec(), result);
+    CONCORDA_VERIFY_SCRIPT(script);
 }
 
 QTEST_MAIN(tst_CustomDialog)

@@ -1,5 +1,7 @@
 #include "cellvalues.h"
 
+#include "diagnostics.h"
+
 #include <QDebug>
 
 #include <algorithm>
@@ -23,7 +25,7 @@ QVector<QVariant> columnValues(const QStringList &texts)
     for (int row = 0; row < texts.size(); ++row) {
         QVariant value = cellNumber(texts.at(row));
         if (!value.isValid())
-            qDebug().nospace() << "Valor " << row << " no valido";
+            qCDebug(concordaDiagnostics).nospace() << "Valor " << row << " no valido";
         values.append(std::move(value));
     }
     return values;

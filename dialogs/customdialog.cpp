@@ -1,6 +1,7 @@
 #include "customdialog.h"
 
 #include "doublespinbox.h"
+#include "variablemoves.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -16,17 +17,6 @@
 namespace {
 
 const char *const numericIconPath = ":/icons/varDialogNumericIcon.png";
-
-// Moves the selected items of one list to the end of another, in the order in which
-// the source list reports its selection. The items themselves move, icon and all.
-void moveSelectedItems(QListWidget *from, QListWidget *to)
-{
-    const QList<QListWidgetItem *> selected = from->selectedItems();
-    for (QListWidgetItem *item : selected) {
-        from->takeItem(from->row(item));
-        to->addItem(item);
-    }
-}
 
 } // namespace
 
@@ -173,33 +163,12 @@ void CustomDialog::placeAgreementWidgets()
 
 void CustomDialog::onMoveVars2GSTDButtonClicked()
 {
-    switch (moveGSTDButton->arrowType()) {
-    case Qt::RightArrow:
-        // The Gold Standard list takes variables only while it is empty.
-        if (gstdList->count() > 0)
-            return;
-        moveSelectedItems(varsList, gstdList);
-        break;
-    case Qt::LeftArrow:
-        moveSelectedItems(gstdList, varsList);
-        break;
-    default:
-        break;
-    }
+    moveVariables(moveGSTDButton, varsList, gstdList, ChosenList::TakesWhileEmpty);
 }
 
 void CustomDialog::onMoveVars2OFButtonClicked()
 {
-    switch (moveOFButton->arrowType()) {
-    case Qt::RightArrow:
-        moveSelectedItems(varsList, ofList);
-        break;
-    case Qt::LeftArrow:
-        moveSelectedItems(ofList, varsList);
-        break;
-    default:
-        break;
-    }
+    moveVariables(moveOFButton, varsList, ofList, ChosenList::TakesAny);
 }
 
 void CustomDialog::onVarsListItemsSelected()

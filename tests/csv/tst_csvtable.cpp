@@ -39,9 +39,17 @@ void tst_CsvTable::decodeText_data()
     QTest::newRow("empty") << QByteArray() << QString();
     QTest::newRow("multibyte names") << QByteArray("Gr\xc3\xb6\xc3\x9f" "e,\xc2\xb5g/L\n")
                                      << QStringLiteral(u"Größe,µg/L\n");
-    QTest::newRow("ends at first NUL") << QByteArray("A,B\n1,2\n\0" "3,4\n", 13)
-                                       << QStringLiteral("A,B\n1,2\n");
-    QTest::newRow("NUL first") << QByteArray("\0A", 2) << QString();
+    QTest::newRow("NUL byte read like any other") << QByteArray("A,B\n1,2\n\0" "3,4\n", 13)
+                                                  << QString::fromUtf8("A,B\n1,2\n\0" "3,4\n", 13);
+    QTest::newRow("NUL first") << QByteArray("\0A", 2) << QString::fromUtf8("\0A", 2);
+    QTest::newRow("UTF-16 little endian") << QByteArray("\xff\xfe" "A\0;\0\xb5\0\n\0" "1\0", 12)
+                                          << QStringLiteral(u"A;\u00b5\n1");
+    QTest::newRow("UTF-16 big endian, surrogate pair")
+        << QByteArray("\xfe\xff" "\0A\xd8\x3d\xde\x00\0\t", 10)
+        << QStringLiteral(u"A\U0001F600\t");
+    QTest::newRow("UTF-16, lone surrogate and odd final byte")
+        << QByteArray("\xff\xfe" "\x00\xdc" "B\0" "C", 7) << QStringLiteral(u"\uFFFDB\uFFFD");
+    QTest::newRow("UTF-16 byte-order mark only") << QByteArray("\xff\xfe") << QString();
     QTest::newRow("byte-order mark dropped") << QByteArray("\xef\xbb\xbf" "A,B\n")
                                              << QStringLiteral("A,B\n");
     QTest::newRow("byte-order mark only") << QByteArray("\xef\xbb\xbf") << QString();

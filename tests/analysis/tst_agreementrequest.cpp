@@ -1,4 +1,4 @@
-#include "agreementreport.h"
+#include "agreementrequest.h"
 #include "datavarwidget.h"
 #include "drive.h"
 #include "testdata.h"
@@ -32,8 +32,7 @@ const QVector<QVariant> columnC = cells({2, 3, missing, 5.5, 7, 8, 9});
 QString expectedReport(const QVector<QVector<QVariant>> &others, const QVector<QVariant> &gold,
                        const QStringList &names, const stats::AgreementOptions &o)
 {
-    return stats::agreementReport(others, gold, names, o.tdiAllowance, o.cpAllowance, o.alpha,
-                                  o.proportional, o.random, true);
+    return stats::agreementDocument(others, gold, names, o);
 }
 
 QString clipboardHtml()
@@ -44,7 +43,7 @@ QString clipboardHtml()
 
 } // namespace
 
-class tst_RequestAgreement : public QObject
+class tst_AgreementRequest : public QObject
 {
     Q_OBJECT
 
@@ -58,6 +57,7 @@ private slots:
     void nothingToReport_data();
     void nothingToReport();
     void libraryErrorBecomesMessage();
+    void reportPlacesDocumentOnClipboard();
 
 private:
     QTemporaryDir dir;
@@ -65,7 +65,7 @@ private:
     DataVarWidget *container = nullptr;
 };
 
-void tst_RequestAgreement::initTestCase()
+void tst_AgreementRequest::initTestCase()
 {
     QVERIFY(dir.isValid());
     path = dir.filePath("request.csv");
@@ -74,49 +74,51 @@ void tst_RequestAgreement::initTestCase()
     file.write(csvText);
 }
 
-void tst_RequestAgreement::init()
+void tst_AgreementRequest::init()
 {
     delete container;
     container = new DataVarWidget;
-    answerOpenDialogs(path);
+    ModalScript script({chooseFile(path), chooseDelimiter()});
     container->onOpenFile();
+    CONCORDA_VERIFY_SCRIPT(script);
     QCOMPARE(container->count(), 1);
     QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
 }
 
-void tst_RequestAgreement::cleanupTestCase()
+void tst_AgreementRequest::cleanupTestCase()
 {
     delete container;
     container = nullptr;
 }
 
-void tst_RequestAgreement::columnsAndNamesInListOrder()
+void tst_AgreementRequest::columnsAndNamesInListOrder()
 {
-    answerAgreementDialog({"A"}, {"C", "B"});
+    ModalScript script({answerAgreementDialog({"A"}, {"C", "B"})});
     const QString html = container->requestAgreement();
+    CONCORDA_VERIFY_SCRIPT(script);
     QCOMPARE(html, expectedReport({columnC, columnB}, columnA, {"C", "B"}, stats::AgreementOptions()));
     QVERIFY(html.indexOf("<b>C</b>") < html.indexOf("<b>B</b>"));
     QVERIFY(html.contains("<td>6</td></tr>"));
     QCOMPARE(clipboardHtml(), html);
 }
 
-void tst_RequestAgreement::onlyFirstGoldStandardEntry()
+void tst_AgreementRequest::onlyFirstGoldStandardEntry()
 {
-    answerAgreementDialog({"A", "B"}, {"C"});
+    ModalScript script({answerAgreementDialog({"A", "B"}, {"C"})});
     QCOMPARE(container->requestAgreement(),
              expectedReport({columnC}, columnA, {"C"}, stats::AgreementOptions()));
 }
 
-void tst_RequestAgreement::optionsReachTheEngine()
+void tst_AgreementRequest::optionsReachTheEngine()
 {
-    answerAgreementDialog({"A"}, {"B"}, [](CustomDialog *dialog) {
+    ModalScript script({answerAgreementDialog({"A"}, {"B"}, [](CustomDialog *dialog) {
         for (QCheckBox *box : dialog->findChildren<QCheckBox *>())
             box->setChecked(true);
         const QList<QDoubleSpinBox *> spins = dialog->findChildren<QDoubleSpinBox *>();
         spins[0]->setValue(25);
         spins[1]->setValue(0.8);
         spins[2]->setValue(0.1);
-    });
+    })});
     stats::AgreementOptions options;
     options.tdiAllowance = 25;
     options.cpAllowance = 0.8;
@@ -128,7 +130,7 @@ void tst_RequestAgreement::optionsReachTheEngine()
     QCOMPARE(html, expectedReport({columnB}, columnA, {"B"}, options));
 }
 
-void tst_RequestAgreement::nothingToReport_data()
+void tst_AgreementRequest::nothingToReport_data()
 {
     QTest::addColumn<QStringList>("gold");
     QTest::addColumn<QStringList>("others");
@@ -140,16 +142,14 @@ void tst_RequestAgreement::nothingToReport_data()
 }
 
 // No report, no message and the clipboard as it was.
-void tst_RequestAgreement::nothingToReport()
+void tst_AgreementRequest::nothingToReport()
 {
     QFETCH(QStringList, gold);
     QFETCH(QStringList, others);
     QFETCH(bool, cancel);
-    if (cancel)
-        whenModalShown([](QWidget *modal) { modal->close(); });
-    else
-        answerAgreementDialog(gold, others);
+    ModalScript script({cancel ? closeDialog() : answerAgreementDialog(gold, others)});
     QCOMPARE(container->requestAgreement(), QString());
+    CONCORDA_VERIFY_SCRIPT(script);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("held before"));
     QCoreApplication::processEvents();
     QVERIFY(!QApplication::activeModalWidget());
@@ -157,20 +157,18 @@ void tst_RequestAgreement::nothingToReport()
 
 // D differs from A by the same amount in every row, so CP cannot be computed: the user is
 // told why, the clipboard keeps what it held, and the next request works.
-void tst_RequestAgreement::libraryErrorBecomesMessage()
+void tst_AgreementRequest::libraryErrorBecomesMessage()
 {
-    answerAgreementDialog({"A"}, {"B", "D"});
     QString title, text, button;
-    whenModalShown(
-        [&](QWidget *modal) {
-            title = modal->windowTitle();
-            text = modal->findChild<QLabel *>()->text();
-            const QList<QPushButton *> buttons = modal->findChildren<QPushButton *>();
-            button = buttons.value(0)->text();
-            buttons.value(0)->click();
-        },
-        10000, [](QWidget *modal) { return modal->windowTitle() == QLatin1String("Error"); });
+    ModalScript script({answerAgreementDialog({"A"}, {"B", "D"}), [&](QWidget *modal) {
+                            title = modal->windowTitle();
+                            text = modal->findChild<QLabel *>()->text();
+                            const QList<QPushButton *> buttons = modal->findChildren<QPushButton *>();
+                            button = buttons.value(0)->text();
+                            buttons.value(0)->click();
+                        }});
     QCOMPARE(container->requestAgreement(), QString());
+    CONCORDA_VERIFY_SCRIPT(script);
     QCOMPARE(title, QStringLiteral("Error"));
     QCOMPARE(button, QStringLiteral("Accept"));
     QVERIFY2(text.startsWith("The agreement of D with the Gold Standard could not be computed: "
@@ -179,9 +177,31 @@ void tst_RequestAgreement::libraryErrorBecomesMessage()
     QCOMPARE(text.count('\n'), 1);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("held before"));
 
-    answerAgreementDialog({"A"}, {"B"});
+    ModalScript again({answerAgreementDialog({"A"}, {"B"})});
     QVERIFY(!container->requestAgreement().isEmpty());
+    CONCORDA_VERIFY_SCRIPT(again);
 }
 
-QTEST_MAIN(tst_RequestAgreement)
-#include "tst_requestagreement.moc"
+// The report the design names places its document on the clipboard itself, both forms,
+// replacing what the clipboard held; a library error leaves the clipboard alone.
+void tst_AgreementRequest::reportPlacesDocumentOnClipboard()
+{
+    const QVector<QVariant> columnD = cells({2, 3, 4, 5, 6, 7, 8});
+    const QString html = analysis::agreementReport({columnB}, columnA, {"B"}, 10, 0.9, 0.05,
+                                                   false, true, true);
+    QCOMPARE(html, expectedReport({columnB}, columnA, {"B"}, [] {
+                 stats::AgreementOptions o;
+                 o.random = true;
+                 return o;
+             }()));
+    QCOMPARE(clipboardHtml(), html);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
+    QVERIFY_EXCEPTION_THROWN(analysis::agreementReport({columnD}, columnA, {"D"},
+                                                       stats::AgreementOptions()),
+                             std::domain_error);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("held before"));
+}
+
+QTEST_MAIN(tst_AgreementRequest)
+#include "tst_agreementrequest.moc"

@@ -4,6 +4,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QVector>
 
 class QByteArray;
@@ -28,14 +29,20 @@ QStringList delimiterEntries();
 // any other text.
 QChar delimiterForEntry(const QString &entry);
 
-// The text of a CSV file's bytes: UTF-8 up to the first NUL byte, without a leading
-// byte-order mark. Malformed sequences become U+FFFD.
+// The text of a CSV file's bytes, all of them (a NUL byte is a character like any other):
+// UTF-16 when the bytes start with a UTF-16 byte-order mark (little or big endian), UTF-8
+// otherwise, without the byte-order mark. Malformed sequences become U+FFFD.
 QString decodeText(const QByteArray &bytes);
 
 // Splits a decoded text at line feeds and each line at the delimiter, keeping empty
 // parts. The first line gives the names exactly as written; every further line gives
 // one row, also a final empty line. In every field of a row each comma becomes a point.
 CsvTable parseTable(const QString &text, QChar delimiter);
+
+// The values of one column as the data view hands them to the analysis: one per row, a
+// missing value where a cell is empty, absent or not a number, and the last row left out
+// when all its cells are empty (the spare row).
+QVector<QVariant> tableColumnValues(const CsvTable &table, int column);
 
 // Reads a whole file into bytes. On failure returns false and puts the system's reason
 // into errorString; a directory is refused.

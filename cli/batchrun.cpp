@@ -1,0 +1,155 @@
+#include "batchrun.h"
+
+#include "batchtext.h"
+#include "csvtable.h"
+#include "writers.h"
+
+#include <QByteArray>
+#include <QDir>
+
+namespace batch {
+
+namespace {
+
+// Every column that `wanted` names, in file order: the columns of that very name, or else
+// those whose name is `wanted` followed by a carriage return.
+QVector<int> columnsNamed(const QStringList &names, const QString &wanted)
+{
+    QVector<int> exact;
+    QVector<int> lineEnd;
+    for (int column = 0; column < names.size(); ++column) {
+        const QString &name = names.at(column);
+        if (name == wanted)
+            exact.append(column);
+        else if (name.endsWith(QLatin1Char('\r')) && withoutFinalCarriageReturn(name) == wanted)
+            lineEnd.append(column);
+    }
+    return exact.isEmpty() ? lineEnd : exact;
+}
+
+QString unknownColumn(const QString &wanted, const QStringList &names)
+{
+    QStringList available;
+    for (const QString &name : names)
+        available.append(quoted(withoutFinalCarriageReturn(name)));
+    return BatchReport::tr("there is no column %1; the columns are %2")
+        .arg(quoted(wanted), available.join(QLatin1String(", ")));
+}
+
+// The desktop program reads the leftmost of two columns of one name; the tool refuses to
+// guess which one the user means.
+QString repeatedColumn(const QString &wanted, const QVector<int> &columns)
+{
+    QStringList positions;
+    for (int column : columns)
+        positions.append(QString::number(column + 1));
+    return BatchReport::tr("%1 columns are named %2 (columns %3); give each column a name of "
+                           "its own")
+        .arg(columns.size())
+        .arg(quoted(wanted), positions.join(QLatin1String(", ")));
+}
+
+// The one column `wanted` names, or -1 with *error saying why there is none.
+int uniqueColumn(const QStringList &names, const QString &wanted, QString *error)
+{
+    const QVector<int> columns = columnsNamed(names, wanted);
+    if (columns.size() == 1)
+        return columns.first();
+    *error = columns.isEmpty() ? unknownColumn(wanted, names) : repeatedColumn(wanted, columns);
+    return -1;
+}
+
+} // namespace
+
+bool chooseColumns(const QStringList &names, const QString &gold, const QStringList &others,
+                   ColumnChoice *choice, QString *error)
+{
+    choice->gold = uniqueColumn(names, gold, error);
+    if (choice->gold < 0)
+        return false;
+    choice->others.clear();
+    if (others.isEmpty()) {
+        for (int column = 0; column < names.size(); ++column) {
+            if (column != choice->gold)
+                choice->others.append(column);
+        }
+        if (choice->others.isEmpty()) {
+            *error = BatchReport::tr("the file has no column to compare with %1").arg(quoted(gold));
+            return false;
+        }
+        return true;
+    }
+    for (const QString &value : others) {
+        // A column whose name holds a comma can still be chosen by its whole name.
+        const QStringList wanted = columnsNamed(names, value).isEmpty()
+                                       ? value.split(QLatin1Char(','))
+                                       : QStringList(value);
+        for (const QString &name : wanted) {
+            const int column = uniqueColumn(names, name, error);
+            if (column < 0)
+                return false;
+            choice->others.append(column);
+        }
+    }
+    return true;
+}
+
+bool readTable(const QString &fileName, QChar delimiter, CsvTable *table, QString *error)
+{
+    QByteArray bytes;
+    QString reason;
+    if (!csv::readFile(fileName, &bytes, &reason)) {
+        *error = BatchReport::tr("%1 could not be read: %2")
+                     .arg(QDir::toNativeSeparators(fileName), reason);
+        return false;
+    }
+    *table = csv::parseTable(csv::decodeText(bytes), delimiter);
+    return true;
+}
+
+Report buildReport(const ReportRequest &request)
+{
+    Report report;
+    CsvTable table;
+    ColumnChoice choice;
+    if (!readTable(request.fileName, request.delimiter, &table, &report.error)
+        || !chooseColumns(table.names, request.gold, request.others, &choice, &report.error)) {
+        report.exitCode = ExitUsage;
+        return report;
+    }
+
+    const QVector<QVariant> gold = csv::tableColumnValues(table, choice.gold);
+    QVector<QVector<QVariant>> others;
+    // The HTML row labels are the desktop program's, carriage return and all; records and
+    // messages carry the names without the line end's leftover.
+    QStringList labels;
+    QStringList names;
+    for (int column : choice.others) {
+        others.append(csv::tableColumnValues(table, column));
+        labels.append(table.names.at(column));
+        names.append(withoutFinalCarriageReturn(labels.last()));
+    }
+
+    const stats::AgreementOptions &options = request.options;
+    report.error = stats::catchAgreementError(
+        [&](int *column) {
+            if (request.format == Format::Html) {
+                report.document =
+                    stats::agreementDocument(others, gold, labels, options, column).toUtf8();
+                return;
+            }
+            QVector<stats::AgreementFigures> figures;
+            for (*column = 0; *column < others.size(); ++*column)
+                figures.append(stats::agreementFigures(others.at(*column), gold, options));
+            report.document = request.format == Format::Csv ? figuresCsv(names, figures, options)
+                                                            : figuresJson(names, figures, options);
+        },
+        others, gold, names, options);
+    if (!report.error.isEmpty()) {
+        report.exitCode = ExitStatistics;
+        report.document.clear();
+    }
+    return report;
+}
+
+} // namespace batch

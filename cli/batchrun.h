@@ -1,0 +1,48 @@
+#ifndef CONCORDA_CLI_BATCHRUN_H
+#define CONCORDA_CLI_BATCHRUN_H
+
+#include "commandline.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+struct CsvTable;
+
+// The analysis run of concorda-report: the file read with the program's own import steps,
+// the chosen columns found, the report computed in memory with the program's own report
+// functions, so that its figures and its HTML are those of the desktop program.
+namespace batch {
+
+struct ColumnChoice
+{
+    int gold = -1;
+    QVector<int> others;
+};
+
+// Finds the chosen columns among the names of a file. A name matches a column of that
+// name; it also matches a name that differs only by a final carriage return, which a file
+// with CR LF line ends leaves on its last column. A name that matches no column, or more
+// than one, fails: *error names it and lists the columns there are, or says where it
+// stands twice.
+bool chooseColumns(const QStringList &names, const QString &gold, const QStringList &others,
+                   ColumnChoice *choice, QString *error);
+
+// Reads and splits a file as the desktop import does.
+bool readTable(const QString &fileName, QChar delimiter, CsvTable *table, QString *error);
+
+struct Report
+{
+    int exitCode = ExitSuccess;
+    QByteArray document; // on success
+    QString error;       // otherwise
+};
+
+// Reads the file, chooses the columns and computes the whole report in memory.
+Report buildReport(const ReportRequest &request);
+
+} // namespace batch
+
+#endif

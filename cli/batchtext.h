@@ -1,0 +1,31 @@
+#ifndef CONCORDA_CLI_BATCHTEXT_H
+#define CONCORDA_CLI_BATCHTEXT_H
+
+#include <QCoreApplication>
+#include <QLatin1Char>
+#include <QString>
+
+namespace batch {
+
+// The translation context of the tool's messages.
+class BatchReport
+{
+    Q_DECLARE_TR_FUNCTIONS(BatchReport)
+};
+
+constexpr char programName[] = "concorda-report";
+
+inline QString quoted(const QString &text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// A file with CR LF line ends leaves a carriage return at the end of its last name.
+inline QString withoutFinalCarriageReturn(const QString &name)
+{
+    return name.endsWith(QLatin1Char('\r')) ? name.chopped(1) : name;
+}
+
+} // namespace batch
+
+#endif

@@ -1,0 +1,139 @@
+#include "writers.h"
+
+#include "batchtext.h"
+
+#include <QDir>
+#include <QIODevice>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QPair>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace batch {
+
+namespace {
+
+QString numberText(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NaN");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("Inf") : QStringLiteral("-Inf");
+    // The shortest text that reads back as the same double.
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString booleanText(bool value)
+{
+    return value ? QStringLiteral("true") : QStringLiteral("false");
+}
+
+QString csvField(const QString &text)
+{
+    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))
+        && !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
+        return text;
+    QString escaped = text;
+    escaped.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return quoted(escaped);
+}
+
+QJsonValue jsonNumber(double value)
+{
+    return std::isfinite(value) ? QJsonValue(value) : QJsonValue(QJsonValue::Null);
+}
+
+// Estimates and their limits in the order of the report's columns; the names are the
+// CSV header and the JSON keys.
+QVector<QPair<QString, double>> namedFigures(const stats::AgreementFigures &f)
+{
+    return {{QStringLiteral("accuracy"), f.accuracy},
+            {QStringLiteral("accuracy_lower"), f.accuracyLimit},
+            {QStringLiteral("precision"), f.precision},
+            {QStringLiteral("precision_lower"), f.precisionLimit},
+            {QStringLiteral("ccc"), f.ccc},
+            {QStringLiteral("ccc_lower"), f.cccLimit},
+            {QStringLiteral("tdi"), f.tdi},
+            {QStringLiteral("tdi_upper"), f.tdiLimit},
+            {QStringLiteral("cp"), f.cp},
+            {QStringLiteral("cp_lower"), f.cpLimit},
+            {QStringLiteral("rbs"), f.rbs}};
+}
+
+} // namespace
+
+QByteArray figuresCsv(const QStringList &names, const QVector<stats::AgreementFigures> &figures,
+                      const stats::AgreementOptions &options)
+{
+    const QStringList optionFields = {numberText(options.tdiAllowance),
+                                      numberText(options.cpAllowance),
+                                      numberText(options.alpha), booleanText(options.proportional),
+                                      booleanText(options.random)};
+    QStringList header = {QStringLiteral("name"), QStringLiteral("n")};
+    for (const auto &figure : namedFigures(stats::AgreementFigures()))
+        header.append(figure.first);
+    header << QStringLiteral("tdi_allowance") << QStringLiteral("cp_allowance")
+           << QStringLiteral("alpha") << QStringLiteral("proportional") << QStringLiteral("random");
+
+    QString text = header.join(QLatin1Char(',')) + QLatin1Char('\n');
+    for (int i = 0; i < figures.size(); ++i) {
+        QStringList fields = {csvField(names.value(i)), QString::number(figures.at(i).n)};
+        for (const auto &figure : namedFigures(figures.at(i)))
+            fields.append(numberText(figure.second));
+        fields.append(optionFields);
+        text += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+QByteArray figuresJson(const QStringList &names, const QVector<stats::AgreementFigures> &figures,
+                       const stats::AgreementOptions &options)
+{
+    const QJsonObject optionObject{{QStringLiteral("tdi_allowance"), options.tdiAllowance},
+                                   {QStringLiteral("cp_allowance"), options.cpAllowance},
+                                   {QStringLiteral("alpha"), options.alpha},
+                                   {QStringLiteral("proportional"), options.proportional},
+                                   {QStringLiteral("random"), options.random}};
+    QJsonArray results;
+    for (int i = 0; i < figures.size(); ++i) {
+        QJsonObject result{{QStringLiteral("name"), names.value(i)},
+                           {QStringLiteral("n"), figures.at(i).n}};
+        for (const auto &figure : namedFigures(figures.at(i)))
+            result.insert(figure.first, jsonNumber(figure.second));
+        results.append(result);
+    }
+    const QJsonObject document{{QStringLiteral("options"), optionObject},
+                               {QStringLiteral("results"), results}};
+    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
+bool writeAll(QIODevice *device, const QByteArray &bytes)
+{
+    return device->write(bytes) == bytes.size();
+}
+
+bool writeDocument(const QByteArray &document, const QString &outputFile,
+                   QIODevice *standardOutput, QString *error)
+{
+    if (outputFile.isEmpty()) {
+        if (writeAll(standardOutput, document))
+            return true;
+        *error = BatchReport::tr("the report could not be written to standard output: %1")
+                     .arg(standardOutput->errorString());
+        return false;
+    }
+    // Written beside the target and renamed over it on commit, so that no half-written
+    // report is ever left under that name.
+    QSaveFile file(outputFile);
+    if (file.open(QIODevice::WriteOnly) && writeAll(&file, document) && file.commit())
+        return true;
+    *error = BatchReport::tr("the report could not be written to %1: %2")
+                 .arg(QDir::toNativeSeparators(outputFile), file.errorString());
+    return false;
+}
+
+} // namespace batch

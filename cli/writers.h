@@ -1,0 +1,35 @@
+#ifndef CONCORDA_CLI_WRITERS_H
+#define CONCORDA_CLI_WRITERS_H
+
+#include "agreementreport.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class QIODevice;
+
+// The machine-readable forms of concorda-report's figures and the writing of a finished
+// document.
+namespace batch {
+
+// A header line and one line per compared column, numbers unrounded.
+QByteArray figuresCsv(const QStringList &names, const QVector<stats::AgreementFigures> &figures,
+                      const stats::AgreementOptions &options);
+
+// {"options": {...}, "results": [{...}, ...]}, non-finite numbers as null.
+QByteArray figuresJson(const QStringList &names, const QVector<stats::AgreementFigures> &figures,
+                       const stats::AgreementOptions &options);
+
+// Writes the whole document to `outputFile`, only when it is complete, or to
+// standardOutput when no file is named. On failure *error says where and why.
+bool writeDocument(const QByteArray &document, const QString &outputFile,
+                   QIODevice *standardOutput, QString *error);
+
+// Writes everything or reports failure.
+bool writeAll(QIODevice *device, const QByteArray &bytes);
+
+} // namespace batch
+
+#endif
