@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTableWidgetItem>
 
+#include "runbenchmarks.h"
+
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -105,10 +107,5 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

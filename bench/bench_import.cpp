@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include "runbenchmarks.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -230,10 +232,5 @@ int main(int argc, char **argv)
     std::printf("CSV file: %d subjects by %d variables, %.1f MB\n", subjectCount,
                 variableCount, csv.size() / (1024.0 * 1024.0));
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -7,6 +7,8 @@
 #include <QLoggingCategory>
 #include <QtGlobal>
 
+#include "runbenchmarks.h"
+
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -90,10 +92,5 @@ BENCHMARK_CAPTURE(reportRow, fixed, stats::Mode::Fixed, false)
 int main(int argc, char **argv)
 {
     qInstallMessageHandler(discardMessage);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }
