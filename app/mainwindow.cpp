@@ -89,15 +89,19 @@ void MainWindow::onAStdDev()
 {
 }
 
-// Every report opens a new, independent window whose frame starts where the main
-// window's inner width ends, level with the main window's top edge. The report is plain
-// HTML built from the data: the view runs no script and reaches for nothing outside it.
 void MainWindow::onAgreement()
 {
     const QString html = dataVarWidget->requestAgreement();
     if (html == QLatin1String(""))
         return;
+    showResultWindow(html);
+}
 
+// Every report opens a new, independent window whose frame starts where the main
+// window's inner width ends, level with the main window's top edge. The report is plain
+// HTML built from the data: the view runs no script and reaches for nothing outside it.
+void MainWindow::showResultWindow(const QString &html)
+{
     auto *resultView = new QWebView;
     QWebSettings *settings = resultView->settings();
     settings->setAttribute(QWebSettings::JavascriptEnabled, false);

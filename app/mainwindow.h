@@ -29,6 +29,7 @@ private:
     void createMenus();
     void makeConnections();
     void createShortcuts();
+    void showResultWindow(const QString &html);
 
     QMenu *fileMenu;
     QAction *openAction;

@@ -107,44 +107,50 @@ bool readTable(const QString &fileName, QChar delimiter, CsvTable *table, QStrin
     return true;
 }
 
+bool readChosenColumns(const ReportRequest &request, ChosenColumns *columns, QString *error)
+{
+    CsvTable table;
+    ColumnChoice choice;
+    if (!readTable(request.fileName, request.delimiter, &table, error)
+        || !chooseColumns(table.names, request.gold, request.others, &choice, error))
+        return false;
+
+    columns->gold = csv::tableColumnValues(table, choice.gold);
+    for (int column : choice.others) {
+        columns->others.append(csv::tableColumnValues(table, column));
+        columns->labels.append(table.names.at(column));
+        columns->names.append(withoutFinalCarriageReturn(columns->labels.last()));
+    }
+    return true;
+}
+
 Report buildReport(const ReportRequest &request)
 {
     Report report;
-    CsvTable table;
-    ColumnChoice choice;
-    if (!readTable(request.fileName, request.delimiter, &table, &report.error)
-        || !chooseColumns(table.names, request.gold, request.others, &choice, &report.error)) {
+    ChosenColumns columns;
+    if (!readChosenColumns(request, &columns, &report.error)) {
         report.exitCode = ExitUsage;
         return report;
-    }
-
-    const QVector<QVariant> gold = csv::tableColumnValues(table, choice.gold);
-    QVector<QVector<QVariant>> others;
-    // The HTML row labels are the desktop program's, carriage return and all; records and
-    // messages carry the names without the line end's leftover.
-    QStringList labels;
-    QStringList names;
-    for (int column : choice.others) {
-        others.append(csv::tableColumnValues(table, column));
-        labels.append(table.names.at(column));
-        names.append(withoutFinalCarriageReturn(labels.last()));
     }
 
     const stats::AgreementOptions &options = request.options;
     report.error = stats::catchAgreementError(
         [&](int *column) {
             if (request.format == Format::Html) {
-                report.document =
-                    stats::agreementDocument(others, gold, labels, options, column).toUtf8();
+                report.document = stats::agreementDocument(columns.others, columns.gold,
+                                                           columns.labels, options, column)
+                                      .toUtf8();
                 return;
             }
             QVector<stats::AgreementFigures> figures;
-            for (*column = 0; *column < others.size(); ++*column)
-                figures.append(stats::agreementFigures(others.at(*column), gold, options));
-            report.document = request.format == Format::Csv ? figuresCsv(names, figures, options)
-                                                            : figuresJson(names, figures, options);
+            for (*column = 0; *column < columns.others.size(); ++*column)
+                figures.append(
+                    stats::agreementFigures(columns.others.at(*column), columns.gold, options));
+            report.document = request.format == Format::Csv
+                                  ? figuresCsv(columns.names, figures, options)
+                                  : figuresJson(columns.names, figures, options);
         },
-        others, gold, names, options);
+        columns.others, columns.gold, columns.names, options);
     if (!report.error.isEmpty()) {
         report.exitCode = ExitStatistics;
         report.document.clear();

@@ -33,6 +33,19 @@ bool chooseColumns(const QStringList &names, const QString &gold, const QStringL
 // Reads and splits a file as the desktop import does.
 bool readTable(const QString &fileName, QChar delimiter, CsvTable *table, QString *error);
 
+// The columns a request chooses, as the analysis reads them.
+struct ChosenColumns
+{
+    QVector<QVariant> gold;
+    QVector<QVector<QVariant>> others;
+    QStringList labels; // the names as the desktop report shows them, carriage return and all
+    QStringList names;  // the names without a line end's carriage return, for records and messages
+};
+
+// Reads the file and the columns the request chooses. On failure *error says why (a file
+// that cannot be read, a name that matches no column or more than one).
+bool readChosenColumns(const ReportRequest &request, ChosenColumns *columns, QString *error);
+
 struct Report
 {
     int exitCode = ExitSuccess;
