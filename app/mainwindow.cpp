@@ -2,14 +2,14 @@
 
 #include "customdialog.h"
 #include "datavarwidget.h"
+#include "report.h"
+#include "resultwindow.h"
 
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
-#include <QWebSettings>
-#include <QWebView>
 
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -18,6 +18,7 @@ MainWindow::MainWindow(QWidget *parent)
     , aboutAction(nullptr)
     , statisticsMenu(nullptr)
     , agreementAction(nullptr)
+    , blandAltmanAction(nullptr)
     , aboutDialog(nullptr)
     , dataVarWidget(nullptr)
 {
@@ -48,6 +49,7 @@ void MainWindow::createActions()
     new QAction(tr("&Mean"), this);
     new QAction(tr("&Standard deviation"), this);
     agreementAction = new QAction(tr("&Agreement"), this);
+    blandAltmanAction = new QAction(tr("&Bland–Altman…"), this);
 }
 
 void MainWindow::createMenus()
@@ -56,12 +58,14 @@ void MainWindow::createMenus()
     fileMenu->addAction(openAction);
     statisticsMenu = menuBar()->addMenu(tr("&Statistics"));
     statisticsMenu->addAction(agreementAction);
+    statisticsMenu->addAction(blandAltmanAction);
 }
 
 void MainWindow::makeConnections()
 {
     connect(openAction, SIGNAL(triggered()), dataVarWidget, SLOT(onOpenFile()));
     connect(agreementAction, SIGNAL(triggered()), this, SLOT(onAgreement()));
+    connect(blandAltmanAction, SIGNAL(triggered()), this, SLOT(onBlandAltman()));
     connect(aboutAction, SIGNAL(triggered()), this, SLOT(onAbout()));
 }
 
@@ -94,20 +98,21 @@ void MainWindow::onAgreement()
     const QString html = dataVarWidget->requestAgreement();
     if (html == QLatin1String(""))
         return;
-    showResultWindow(html);
+    showResultWindow(analysis::Report{html, {}});
+}
+
+void MainWindow::onBlandAltman()
+{
+    const analysis::Report report = dataVarWidget->requestBlandAltman();
+    if (!report.html.isEmpty())
+        showResultWindow(report);
 }
 
 // Every report opens a new, independent window whose frame starts where the main
-// window's inner width ends, level with the main window's top edge. The report is plain
-// HTML built from the data: the view runs no script and reaches for nothing outside it.
-void MainWindow::showResultWindow(const QString &html)
+// window's inner width ends, level with the main window's top edge.
+void MainWindow::showResultWindow(const analysis::Report &report)
 {
-    auto *resultView = new QWebView;
-    QWebSettings *settings = resultView->settings();
-    settings->setAttribute(QWebSettings::JavascriptEnabled, false);
-    settings->setAttribute(QWebSettings::PluginsEnabled, false);
-    settings->setAttribute(QWebSettings::LocalContentCanAccessRemoteUrls, false);
-    resultView->setHtml(html, QUrl());
-    resultView->move(x() + width(), y());
-    resultView->show();
+    auto *window = new ResultWindow(report);
+    window->move(x() + width(), y());
+    window->show();
 }

@@ -3,13 +3,17 @@
 
 #include <QMainWindow>
 
+namespace analysis {
+struct Report;
+}
+
 class CustomDialog;
 class DataVarWidget;
 class QAction;
 class QMenu;
 
 // The one primary window: the data container as central widget, the menus "&File" and
-// "&Statistics", Ctrl+Q to close, and a new result window for every agreement report.
+// "&Statistics", Ctrl+Q to close, and a new result window for every report.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -23,19 +27,21 @@ public slots:
     void onAMean();
     void onAStdDev();
     void onAgreement();
+    void onBlandAltman();
 
 private:
     void createActions();
     void createMenus();
     void makeConnections();
     void createShortcuts();
-    void showResultWindow(const QString &html);
+    void showResultWindow(const analysis::Report &report);
 
     QMenu *fileMenu;
     QAction *openAction;
     QAction *aboutAction;
     QMenu *statisticsMenu;
     QAction *agreementAction;
+    QAction *blandAltmanAction;
     CustomDialog *aboutDialog;
     DataVarWidget *dataVarWidget;
 };

@@ -1,6 +1,7 @@
 #include "datavarwidget.h"
 
 #include "agreementrequest.h"
+#include "blandaltmanrequest.h"
 #include "dataviewwidget.h"
 #include "importexport.h"
 
@@ -35,18 +36,34 @@ void DataVarWidget::onOpenFile()
     setCurrentIndex(0);
 }
 
-// The request itself belongs to the analysis layer; the container knows whether a data file
-// is open and hands over the view's variables.
+bool DataVarWidget::documentOpen() const
+{
+    if (dataView)
+        return true;
+    QMessageBox message;
+    message.setText(tr("No csv document has been opened.\nPlease open your csv data file first."));
+    message.exec();
+    return false;
+}
+
+// The requests themselves belong to the analysis layer; the container knows whether a data
+// file is open and hands over the view's variables.
 QString DataVarWidget::requestAgreement()
 {
-    if (!dataView) {
-        QMessageBox message;
-        message.setText(tr("No csv document has been opened.\nPlease open your csv data file first."));
-        message.exec();
+    if (!documentOpen())
         return QString();
-    }
     const DataViewWidget *view = dataView;
     return analysis::requestAgreement(this, view->getVarNames(), [view](const QString &name) {
+        return view->getVarValues(name);
+    });
+}
+
+analysis::Report DataVarWidget::requestBlandAltman()
+{
+    if (!documentOpen())
+        return analysis::Report();
+    const DataViewWidget *view = dataView;
+    return analysis::requestBlandAltman(this, view->getVarNames(), [view](const QString &name) {
         return view->getVarValues(name);
     });
 }

@@ -7,6 +7,10 @@
 class DataViewWidget;
 class ImportExport;
 
+namespace analysis {
+struct Report;
+}
+
 // The main window's central widget: a tab container whose one page is the current data
 // view. It runs the CSV import and the agreement request on that view.
 class DataVarWidget : public QTabWidget
@@ -21,6 +25,9 @@ public:
     // when there is nothing to show.
     QString requestAgreement();
 
+    // The Bland–Altman report for the variables the user chooses, or an empty report.
+    analysis::Report requestBlandAltman();
+
 signals:
     void sWrongType(QString);
     void sVarNewVarAdded(QString);
@@ -29,6 +36,9 @@ public slots:
     void onOpenFile();
 
 private:
+    // Whether a data file is open; tells the user when not.
+    bool documentOpen() const;
+
     DataViewWidget *dataView;
     ImportExport *importExport;
 };

@@ -5,9 +5,11 @@
 
 namespace {
 
-void moveSelectedItems(QListWidget *from, QListWidget *to)
+void moveSelectedItems(QListWidget *from, QListWidget *to, int most = -1)
 {
-    const QList<QListWidgetItem *> selected = from->selectedItems();
+    QList<QListWidgetItem *> selected = from->selectedItems();
+    if (most >= 0)
+        selected = selected.mid(0, most);
     for (QListWidgetItem *item : selected) {
         from->takeItem(from->row(item));
         to->addItem(item);
@@ -21,9 +23,9 @@ void moveVariables(const QToolButton *button, QListWidget *variables, QListWidge
 {
     switch (button->arrowType()) {
     case Qt::RightArrow:
-        if (rule == ChosenList::TakesWhileEmpty && chosen->count() > 0)
+        if (rule != ChosenList::TakesAny && chosen->count() > 0)
             return;
-        moveSelectedItems(variables, chosen);
+        moveSelectedItems(variables, chosen, rule == ChosenList::TakesOne ? 1 : -1);
         break;
     case Qt::LeftArrow:
         moveSelectedItems(chosen, variables);

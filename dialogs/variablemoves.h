@@ -12,7 +12,8 @@ class QToolButton;
 // reports its selection.
 enum class ChosenList {
     TakesAny,        // any number of variables, in any number of presses
-    TakesWhileEmpty, // variables only while it is empty (the Gold Standard)
+    TakesWhileEmpty, // variables only while it is empty (the agreement's Gold Standard)
+    TakesOne,        // one variable: the first selected, and only while it is empty
 };
 
 void moveVariables(const QToolButton *button, QListWidget *variables, QListWidget *chosen,

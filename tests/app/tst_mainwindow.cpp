@@ -1,6 +1,7 @@
 #include "customdialog.h"
 #include "drive.h"
 #include "mainwindow.h"
+#include "resultwindow.h"
 #include "testdata.h"
 
 #include <QAction>
@@ -25,14 +26,14 @@ QStringList actionTexts(const QList<QAction *> &actions)
     return texts;
 }
 
-QList<QWebView *> resultWindows()
+QList<ResultWindow *> resultWindows()
 {
-    QList<QWebView *> views;
+    QList<ResultWindow *> windows;
     for (QWidget *widget : QApplication::topLevelWidgets()) {
-        if (auto *view = qobject_cast<QWebView *>(widget))
-            views << view;
+        if (auto *window = qobject_cast<ResultWindow *>(widget))
+            windows << window;
     }
-    return views;
+    return windows;
 }
 
 QAction *menuEntry(MainWindow &window, int menu)
@@ -60,7 +61,8 @@ private slots:
 void tst_MainWindow::metaObjectOrder()
 {
     QCOMPARE(ownMethods(MainWindow::staticMetaObject),
-             QStringList({"slot onAbout()", "slot onAMean()", "slot onAStdDev()", "slot onAgreement()"}));
+             QStringList({"slot onAbout()", "slot onAMean()", "slot onAStdDev()", "slot onAgreement()",
+                          "slot onBlandAltman()"}));
 }
 
 void tst_MainWindow::minimumSize()
@@ -80,7 +82,7 @@ void tst_MainWindow::menus()
     const QList<QAction *> menus = window.menuBar()->actions();
     QCOMPARE(actionTexts(menus), QStringList({"&File", "&Statistics"}));
     QCOMPARE(actionTexts(menus[0]->menu()->actions()), QStringList({"&Open"}));
-    QCOMPARE(actionTexts(menus[1]->menu()->actions()), QStringList({"&Agreement"}));
+    QCOMPARE(actionTexts(menus[1]->menu()->actions()), QStringList({"&Agreement", "&Bland–Altman…"}));
     for (const QAction *action : window.findChildren<QAction *>())
         QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
 }
@@ -91,7 +93,8 @@ void tst_MainWindow::actionsInOrder()
     const QStringList texts =
         actionTexts(window.findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly));
     QCOMPARE(texts, QStringList({"&Open", "&Close", "&Undo", "&Redo", "&Copy", "&Cut", "&Paste",
-                                 "&About", "&Mean", "&Standard deviation", "&Agreement"}));
+                                 "&About", "&Mean", "&Standard deviation", "&Agreement",
+                                 "&Bland–Altman…"}));
 }
 
 void tst_MainWindow::ctrlQCloses()
@@ -175,12 +178,12 @@ void tst_MainWindow::resultWindowsBesideMainWindow()
         QCOMPARE(resultWindows().size(), report);
     }
     const QPoint beside(window.x() + window.width(), window.y());
-    for (QWebView *view : resultWindows()) {
-        QVERIFY(view->isVisible());
-        QVERIFY(!view->parent());
-        QCOMPARE(view->pos(), beside);
-        QVERIFY(view->page()->mainFrame()->toHtml().contains("<b>y</b>"));
-        QVERIFY(!view->settings()->testAttribute(QWebSettings::JavascriptEnabled));
+    for (ResultWindow *result : resultWindows()) {
+        QVERIFY(result->isVisible());
+        QVERIFY(!result->parent());
+        QCOMPARE(result->pos(), beside);
+        QVERIFY(result->view()->page()->mainFrame()->toHtml().contains("<b>y</b>"));
+        QVERIFY(!result->view()->settings()->testAttribute(QWebSettings::JavascriptEnabled));
     }
     qDeleteAll(resultWindows());
 }

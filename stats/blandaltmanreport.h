@@ -1,0 +1,33 @@
+#ifndef CONCORDA_STATS_BLANDALTMANREPORT_H
+#define CONCORDA_STATS_BLANDALTMANREPORT_H
+
+#include "blandaltman.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// The texts of a Bland–Altman report: the HTML document and the titles its plots share
+// with it. QtCore only, so that the batch tool writes the very document the program shows.
+namespace stats {
+
+// What the differences are, in the variables' names: "MeterA − LabGlucose",
+// "100 × (MeterA − LabGlucose) / mean (%)" or "MeterA / LabGlucose".
+QString differenceTitle(DifferenceScale scale, const QString &reference, const QString &compared);
+
+// What the X axis shows: "Mean of LabGlucose and MeterA" or "LabGlucose".
+QString axisTitle(DifferenceAxis axis, const QString &reference, const QString &compared);
+
+// The number of decimals the figures of one compared variable are printed with.
+int blandAltmanDecimals(const BlandAltmanFigures &figures, DifferenceScale scale);
+
+// The HTML document: the options, a table of the figures of every compared variable
+// (names[i] naming figures[i]), and below it each variable's plot, plotImages[i] being the
+// image's address (a data URI) or empty for none. Names are HTML-escaped.
+QString blandAltmanDocument(const QString &referenceName, const QStringList &names,
+                            const QVector<BlandAltmanFigures> &figures,
+                            const BlandAltmanOptions &options, const QStringList &plotImages);
+
+} // namespace stats
+
+#endif

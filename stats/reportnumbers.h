@@ -1,0 +1,27 @@
+#ifndef CONCORDA_STATS_REPORTNUMBERS_H
+#define CONCORDA_STATS_REPORTNUMBERS_H
+
+#include <QString>
+
+// How the analyses' reports and plots print their figures, so that a table and the labels
+// of its plot read the same.
+namespace stats {
+
+// The number of decimals that shows figures measured against `spread` (the standard
+// deviation of the differences, say) to about four significant digits of it: 2 for a
+// spread of 38.8, 4 for 0.8; between 0 and 8, and 2 when the spread is 0 or not finite.
+int decimalsForSpread(double spread);
+
+// A figure with a fixed number of decimals; NaN and infinities as a dash, since a report
+// must never show a number that was not computed.
+QString reportNumber(double value, int decimals);
+
+// A p-value: three decimals, "< 0.001" below that.
+QString pValueText(double p);
+
+// A level in percent for the reader: 0.95 gives "95", 0.975 gives "97.5".
+QString percentText(double proportion);
+
+} // namespace stats
+
+#endif
