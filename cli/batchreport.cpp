@@ -2,7 +2,9 @@
 
 #include "batchtext.h"
 
+#include <QDir>
 #include <QIODevice>
+#include <QSaveFile>
 
 namespace batch {
 
@@ -24,9 +26,33 @@ void reportError(QIODevice *standardError, const QString &message)
                              .toLocal8Bit());
 }
 
+// Each plot file is written whole or not at all; the folder is made when it is missing.
+bool writePlots(const QVector<PlotFile> &plots, const QString &directory, QString *error)
+{
+    if (plots.isEmpty())
+        return true;
+    const QDir folder(directory);
+    if (!folder.mkpath(QStringLiteral("."))) {
+        *error = BatchReport::tr("the plot folder %1 could not be made")
+                     .arg(QDir::toNativeSeparators(directory));
+        return false;
+    }
+    for (const PlotFile &plot : plots) {
+        const QString fileName = folder.filePath(plot.fileName);
+        QSaveFile file(fileName);
+        if (!(file.open(QIODevice::WriteOnly) && writeAll(&file, plot.contents) && file.commit())) {
+            *error = BatchReport::tr("the plot could not be written to %1: %2")
+                         .arg(QDir::toNativeSeparators(fileName), file.errorString());
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
-int runReport(const QStringList &arguments, QIODevice *standardOutput, QIODevice *standardError)
+int runReport(const QStringList &arguments, QIODevice *standardOutput, QIODevice *standardError,
+              const PlotRenderer &renderer)
 {
     const CommandLine line = parseCommandLine(arguments);
     if (line.action == CommandLine::Fail) {
@@ -36,12 +62,16 @@ int runReport(const QStringList &arguments, QIODevice *standardOutput, QIODevice
     if (line.action != CommandLine::Run)
         return writeAll(standardOutput, line.text.toLocal8Bit()) ? ExitSuccess : ExitOutput;
 
-    const Report report = buildReport(line.request);
+    const Report report = buildReport(line.request, renderer);
     if (report.exitCode != ExitSuccess) {
         reportError(standardError, report.error);
         return report.exitCode;
     }
     QString error;
+    if (!writePlots(report.plots, line.request.plotDirectory, &error)) {
+        reportError(standardError, error);
+        return ExitOutput;
+    }
     if (!writeDocument(report.document, line.request.outputFile, standardOutput, &error)) {
         reportError(standardError, error);
         return ExitOutput;

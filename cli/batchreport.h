@@ -14,9 +14,10 @@ class QIODevice;
 namespace batch {
 
 // Writes the report or the help to standardOutput (or to the --output file, only when
-// complete), one error line to standardError, and returns the exit code.
+// complete) and the plot files into the --plot-dir folder, one error line to standardError,
+// and returns the exit code. `renderer` draws the plots; without it there are none.
 int runReport(const QStringList &arguments, QIODevice *standardOutput,
-              QIODevice *standardError);
+              QIODevice *standardError, const PlotRenderer &renderer = PlotRenderer());
 
 } // namespace batch
 

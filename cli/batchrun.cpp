@@ -1,6 +1,7 @@
 #include "batchrun.h"
 
 #include "batchtext.h"
+#include "blandaltmanreport.h"
 #include "csvtable.h"
 #include "writers.h"
 
@@ -116,6 +117,7 @@ bool readChosenColumns(const ReportRequest &request, ChosenColumns *columns, QSt
         return false;
 
     columns->gold = csv::tableColumnValues(table, choice.gold);
+    columns->goldName = withoutFinalCarriageReturn(table.names.at(choice.gold));
     for (int column : choice.others) {
         columns->others.append(csv::tableColumnValues(table, column));
         columns->labels.append(table.names.at(column));
@@ -124,7 +126,97 @@ bool readChosenColumns(const ReportRequest &request, ChosenColumns *columns, QSt
     return true;
 }
 
-Report buildReport(const ReportRequest &request)
+QStringList plotFileNames(const QStringList &names, const QString &suffix)
+{
+    QStringList fileNames;
+    for (const QString &name : names) {
+        QString base;
+        for (const QChar c : name)
+            base += c.isLetterOrNumber() || c == QLatin1Char('-') || c == QLatin1Char('.') ? c : QLatin1Char('_');
+        // No hidden files and no "." or "..".
+        if (base.isEmpty() || base.startsWith(QLatin1Char('.')))
+            base.prepend(QStringLiteral("plot"));
+        QString fileName = base + QLatin1Char('.') + suffix;
+        for (int copy = 2; fileNames.contains(fileName, Qt::CaseInsensitive); ++copy)
+            fileName = QStringLiteral("%1-%2.%3").arg(base).arg(copy).arg(suffix);
+        fileNames.append(fileName);
+    }
+    return fileNames;
+}
+
+namespace {
+
+void agreementRun(const ReportRequest &request, const ChosenColumns &columns, Report *report)
+{
+    const stats::AgreementOptions &options = request.options;
+    report->error = stats::catchAgreementError(
+        [&](int *column) {
+            if (request.format == Format::Html) {
+                report->document = stats::agreementDocument(columns.others, columns.gold,
+                                                            columns.labels, options, column)
+                                       .toUtf8();
+                return;
+            }
+            QVector<stats::AgreementFigures> figures;
+            for (*column = 0; *column < columns.others.size(); ++*column)
+                figures.append(
+                    stats::agreementFigures(columns.others.at(*column), columns.gold, options));
+            report->document = request.format == Format::Csv
+                                   ? figuresCsv(columns.names, figures, options)
+                                   : figuresJson(columns.names, figures, options);
+        },
+        columns.others, columns.gold, columns.names, options);
+}
+
+QString pngDataUri(const QByteArray &png)
+{
+    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+}
+
+void blandAltmanRun(const ReportRequest &request, const ChosenColumns &columns,
+                    const PlotRenderer &renderer, Report *report)
+{
+    const stats::BlandAltmanOptions &options = request.blandAltman;
+    QVector<stats::BlandAltmanFigures> figures;
+    for (int i = 0; i < columns.others.size(); ++i) {
+        figures.append(stats::blandAltmanFigures(columns.others.at(i), columns.gold, options,
+                                                 columns.names.at(i), &report->error));
+        if (!report->error.isEmpty())
+            return;
+    }
+
+    const bool plotting = bool(renderer.blandAltman);
+    if (plotting && !request.plotDirectory.isEmpty()) {
+        const QStringList fileNames =
+            plotFileNames(columns.names, plotFormatSuffix(request.plotFormat));
+        for (int i = 0; i < figures.size(); ++i)
+            report->plots.append({fileNames.at(i),
+                                  renderer.blandAltman(figures.at(i), options, columns.goldName,
+                                                       columns.names.at(i), request.plotFormat)});
+    }
+    switch (request.format) {
+    case Format::Html: {
+        QStringList images;
+        for (int i = 0; plotting && i < figures.size(); ++i)
+            images.append(pngDataUri(renderer.blandAltman(figures.at(i), options, columns.goldName,
+                                                          columns.names.at(i), PlotFormat::Png)));
+        report->document = stats::blandAltmanDocument(columns.goldName, columns.names, figures,
+                                                      options, images)
+                               .toUtf8();
+        break;
+    }
+    case Format::Csv:
+        report->document = blandAltmanCsv(columns.names, figures);
+        break;
+    case Format::Json:
+        report->document = blandAltmanJson(columns.goldName, columns.names, figures, options);
+        break;
+    }
+}
+
+} // namespace
+
+Report buildReport(const ReportRequest &request, const PlotRenderer &renderer)
 {
     Report report;
     ChosenColumns columns;
@@ -132,28 +224,14 @@ Report buildReport(const ReportRequest &request)
         report.exitCode = ExitUsage;
         return report;
     }
-
-    const stats::AgreementOptions &options = request.options;
-    report.error = stats::catchAgreementError(
-        [&](int *column) {
-            if (request.format == Format::Html) {
-                report.document = stats::agreementDocument(columns.others, columns.gold,
-                                                           columns.labels, options, column)
-                                      .toUtf8();
-                return;
-            }
-            QVector<stats::AgreementFigures> figures;
-            for (*column = 0; *column < columns.others.size(); ++*column)
-                figures.append(
-                    stats::agreementFigures(columns.others.at(*column), columns.gold, options));
-            report.document = request.format == Format::Csv
-                                  ? figuresCsv(columns.names, figures, options)
-                                  : figuresJson(columns.names, figures, options);
-        },
-        columns.others, columns.gold, columns.names, options);
+    if (request.analysis == Analysis::BlandAltman)
+        blandAltmanRun(request, columns, renderer, &report);
+    else
+        agreementRun(request, columns, &report);
     if (!report.error.isEmpty()) {
         report.exitCode = ExitStatistics;
         report.document.clear();
+        report.plots.clear();
     }
     return report;
 }

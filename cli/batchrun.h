@@ -9,6 +9,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <functional>
+
 struct CsvTable;
 
 // The analysis run of concorda-report: the file read with the program's own import steps,
@@ -37,6 +39,7 @@ bool readTable(const QString &fileName, QChar delimiter, CsvTable *table, QStrin
 struct ChosenColumns
 {
     QVector<QVariant> gold;
+    QString goldName; // without a line end's carriage return
     QVector<QVector<QVariant>> others;
     QStringList labels; // the names as the desktop report shows them, carriage return and all
     QStringList names;  // the names without a line end's carriage return, for records and messages
@@ -46,15 +49,39 @@ struct ChosenColumns
 // that cannot be read, a name that matches no column or more than one).
 bool readChosenColumns(const ReportRequest &request, ChosenColumns *columns, QString *error);
 
+// What the batch tool needs from the plotting layer. The program hands it in, so that the
+// tool's own library stays on the core; without it the documents carry no plots and no
+// plot files are written.
+struct PlotRenderer
+{
+    // The file contents of the difference plot of one compared column.
+    std::function<QByteArray(const stats::BlandAltmanFigures &figures,
+                             const stats::BlandAltmanOptions &options, const QString &reference,
+                             const QString &compared, PlotFormat format)>
+        blandAltman;
+};
+
+// A plot file to write: its name within the plot folder and its contents.
+struct PlotFile
+{
+    QString fileName;
+    QByteArray contents;
+};
+
 struct Report
 {
     int exitCode = ExitSuccess;
-    QByteArray document; // on success
-    QString error;       // otherwise
+    QByteArray document;     // on success
+    QVector<PlotFile> plots; // on success, with a plot folder
+    QString error;           // otherwise
 };
 
-// Reads the file, chooses the columns and computes the whole report in memory.
-Report buildReport(const ReportRequest &request);
+// Reads the file, chooses the columns and computes the whole report, plots and all, in memory.
+Report buildReport(const ReportRequest &request, const PlotRenderer &renderer = PlotRenderer());
+
+// File names for the plots of the columns `names`, one each, made of the name's letters,
+// digits, '-' and '.' (anything else becomes '_'), unique among themselves, with `suffix`.
+QStringList plotFileNames(const QStringList &names, const QString &suffix);
 
 } // namespace batch
 

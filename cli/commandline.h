@@ -2,6 +2,7 @@
 #define CONCORDA_CLI_COMMANDLINE_H
 
 #include "agreementreport.h"
+#include "blandaltman.h"
 
 #include <QChar>
 #include <QString>
@@ -20,18 +21,29 @@ enum ExitCode {
 
 enum class Format { Html, Csv, Json };
 
+enum class Analysis { Agreement, BlandAltman };
+
+enum class PlotFormat { Svg, Png, Pdf };
+
 struct ReportRequest
 {
+    Analysis analysis = Analysis::Agreement;
     QString fileName;
     QChar delimiter = QLatin1Char(',');
     QString gold;
     // The --other values as given; each is a column name, or names joined by commas.
     // Empty: every column but the gold one, in file order.
     QStringList others;
-    stats::AgreementOptions options;
+    stats::AgreementOptions options;             // for the agreement
+    stats::BlandAltmanOptions blandAltman;       // for the Bland–Altman analysis
     Format format = Format::Html;
     QString outputFile; // empty: standard output
+    QString plotDirectory; // empty: no plot files
+    PlotFormat plotFormat = PlotFormat::Svg;
 };
+
+// The usual file suffix of a plot format, without the dot.
+QString plotFormatSuffix(PlotFormat format);
 
 struct CommandLine
 {

@@ -1,22 +1,81 @@
-// concorda-report: the agreement report from the command line. It needs no display and
-// creates no widget; everything it does is in the concorda_cli library (batchreport.h).
+// concorda-report: the analyses from the command line. It needs no display: its plots are
+// drawn on Qt's offscreen platform. Everything it computes and writes is in the concorda_cli
+// library (batchreport.h); this file wires it to the process and hands it the plots.
 #include "batchreport.h"
+#include "blandaltmanplot.h"
+#include "blandaltmanreport.h"
 #include "diagnostics.h"
+#include "plotexport.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+
+#include <qcustomplot.h>
+
+namespace {
+
+plots::PlotFormat plotFormat(batch::PlotFormat format)
+{
+    switch (format) {
+    case batch::PlotFormat::Png:
+        return plots::PlotFormat::Png;
+    case batch::PlotFormat::Pdf:
+        return plots::PlotFormat::Pdf;
+    case batch::PlotFormat::Svg:
+        break;
+    }
+    return plots::PlotFormat::Svg;
+}
+
+batch::PlotRenderer plotRenderer()
+{
+    batch::PlotRenderer renderer;
+    renderer.blandAltman = [](const stats::BlandAltmanFigures &figures,
+                              const stats::BlandAltmanOptions &options, const QString &reference,
+                              const QString &compared, batch::PlotFormat format) {
+        QCustomPlot plot;
+        plots::drawBlandAltmanPlot(&plot, figures, options, reference, compared);
+        return plots::plotBytes(&plot, plotFormat(format),
+                                stats::differenceTitle(options.differences, reference, compared));
+    };
+    return renderer;
+}
+
+int run(QIODevice *standardOutput, QIODevice *standardError, const batch::PlotRenderer &renderer)
+{
+    return batch::runReport(QCoreApplication::arguments(), standardOutput, standardError, renderer);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     // Standard error is kept for the tool's own one-line error message.
     quietDiagnostics();
-    QCoreApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("concorda-report"));
 
     // Unbuffered, so that a failing write (a full disk, a closed pipe) shows at once.
     QFile standardOutput;
     QFile standardError;
     standardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered);
     standardError.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    return batch::runReport(QCoreApplication::arguments(), &standardOutput, &standardError);
+
+    // Plots need the widget toolkit, which the agreement does without: it keeps the lighter
+    // application object and starts faster.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const batch::CommandLine line = batch::parseCommandLine(arguments);
+    if (line.action == batch::CommandLine::Run
+        && line.request.analysis != batch::Analysis::Agreement) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        quietDiagnosticsAndWarnings();
+        QApplication application(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("concorda-report"));
+        return run(&standardOutput, &standardError, plotRenderer());
+    }
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("concorda-report"));
+    return run(&standardOutput, &standardError, batch::PlotRenderer());
 }

@@ -64,6 +64,67 @@ QVector<QPair<QString, double>> namedFigures(const stats::AgreementFigures &f)
             {QStringLiteral("rbs"), f.rbs}};
 }
 
+QVector<QPair<QString, double>> namedFigures(const stats::BlandAltmanFigures &f)
+{
+    return {{QStringLiteral("bias"), f.bias},
+            {QStringLiteral("bias_lower"), f.biasLower},
+            {QStringLiteral("bias_upper"), f.biasUpper},
+            {QStringLiteral("sd"), f.sd},
+            {QStringLiteral("loa_lower"), f.loaLower},
+            {QStringLiteral("loa_lower_ci_lower"), f.loaLowerCiLower},
+            {QStringLiteral("loa_lower_ci_upper"), f.loaLowerCiUpper},
+            {QStringLiteral("loa_upper"), f.loaUpper},
+            {QStringLiteral("loa_upper_ci_lower"), f.loaUpperCiLower},
+            {QStringLiteral("loa_upper_ci_upper"), f.loaUpperCiUpper},
+            {QStringLiteral("slope"), f.slope},
+            {QStringLiteral("slope_lower"), f.slopeLower},
+            {QStringLiteral("slope_upper"), f.slopeUpper},
+            {QStringLiteral("slope_p"), f.slopeP}};
+}
+
+template <typename Figures>
+QByteArray resultsCsv(const QStringList &names, const QVector<Figures> &figures)
+{
+    QStringList header = {QStringLiteral("name"), QStringLiteral("n")};
+    for (const auto &figure : namedFigures(Figures()))
+        header.append(figure.first);
+    QString text = header.join(QLatin1Char(',')) + QLatin1Char('\n');
+    for (int i = 0; i < figures.size(); ++i) {
+        QStringList fields = {csvField(names.value(i)), QString::number(figures.at(i).n)};
+        for (const auto &figure : namedFigures(figures.at(i)))
+            fields.append(numberText(figure.second));
+        text += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+template <typename Figures>
+QJsonArray resultsJson(const QStringList &names, const QVector<Figures> &figures)
+{
+    QJsonArray results;
+    for (int i = 0; i < figures.size(); ++i) {
+        QJsonObject result{{QStringLiteral("name"), names.value(i)},
+                           {QStringLiteral("n"), figures.at(i).n}};
+        for (const auto &figure : namedFigures(figures.at(i)))
+            result.insert(figure.first, jsonNumber(figure.second));
+        results.append(result);
+    }
+    return results;
+}
+
+QString differencesName(stats::DifferenceScale scale)
+{
+    switch (scale) {
+    case stats::DifferenceScale::Percentage:
+        return QStringLiteral("percentage");
+    case stats::DifferenceScale::Ratio:
+        return QStringLiteral("ratio");
+    case stats::DifferenceScale::Absolute:
+        break;
+    }
+    return QStringLiteral("absolute");
+}
+
 } // namespace
 
 QByteArray figuresCsv(const QStringList &names, const QVector<stats::AgreementFigures> &figures,
@@ -98,16 +159,34 @@ QByteArray figuresJson(const QStringList &names, const QVector<stats::AgreementF
                                    {QStringLiteral("alpha"), options.alpha},
                                    {QStringLiteral("proportional"), options.proportional},
                                    {QStringLiteral("random"), options.random}};
-    QJsonArray results;
-    for (int i = 0; i < figures.size(); ++i) {
-        QJsonObject result{{QStringLiteral("name"), names.value(i)},
-                           {QStringLiteral("n"), figures.at(i).n}};
-        for (const auto &figure : namedFigures(figures.at(i)))
-            result.insert(figure.first, jsonNumber(figure.second));
-        results.append(result);
-    }
     const QJsonObject document{{QStringLiteral("options"), optionObject},
-                               {QStringLiteral("results"), results}};
+                               {QStringLiteral("results"), resultsJson(names, figures)}};
+    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
+QByteArray blandAltmanCsv(const QStringList &names, const QVector<stats::BlandAltmanFigures> &figures)
+{
+    return resultsCsv(names, figures);
+}
+
+QByteArray blandAltmanJson(const QString &reference, const QStringList &names,
+                           const QVector<stats::BlandAltmanFigures> &figures,
+                           const stats::BlandAltmanOptions &options)
+{
+    const QJsonObject optionObject{
+        {QStringLiteral("reference"), reference},
+        {QStringLiteral("differences"), differencesName(options.differences)},
+        {QStringLiteral("x_axis"), options.axis == stats::DifferenceAxis::PairMean
+                                       ? QStringLiteral("mean")
+                                       : QStringLiteral("reference")},
+        {QStringLiteral("loa_coverage"), options.coverage},
+        {QStringLiteral("alpha"), options.alpha},
+        {QStringLiteral("loa_ci"), options.limitInterval == stats::LimitInterval::Exact
+                                       ? QStringLiteral("exact")
+                                       : QStringLiteral("approximate")}};
+    const QJsonObject document{{QStringLiteral("analysis"), QStringLiteral("bland-altman")},
+                               {QStringLiteral("options"), optionObject},
+                               {QStringLiteral("results"), resultsJson(names, figures)}};
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 

@@ -2,6 +2,7 @@
 #define CONCORDA_CLI_WRITERS_H
 
 #include "agreementreport.h"
+#include "blandaltman.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,6 +22,14 @@ QByteArray figuresCsv(const QStringList &names, const QVector<stats::AgreementFi
 // {"options": {...}, "results": [{...}, ...]}, non-finite numbers as null.
 QByteArray figuresJson(const QStringList &names, const QVector<stats::AgreementFigures> &figures,
                        const stats::AgreementOptions &options);
+
+// The Bland–Altman figures, unrounded: a header line of the result names and one line per
+// compared column; and {"analysis": "bland-altman", "options": {...}, "results": [...]}, with
+// null for a number that is not finite.
+QByteArray blandAltmanCsv(const QStringList &names, const QVector<stats::BlandAltmanFigures> &figures);
+QByteArray blandAltmanJson(const QString &reference, const QStringList &names,
+                           const QVector<stats::BlandAltmanFigures> &figures,
+                           const stats::BlandAltmanOptions &options);
 
 // Writes the whole document to `outputFile`, only when it is complete, or to
 // standardOutput when no file is named. On failure *error says where and why.

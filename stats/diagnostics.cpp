@@ -6,3 +6,10 @@ void quietDiagnostics()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("concorda.diagnostics=false"));
 }
+
+void quietDiagnosticsAndWarnings()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("concorda.diagnostics=false\n"
+                                                    "default.warning=false\n"
+                                                    "qt.*.warning=false"));
+}

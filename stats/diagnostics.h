@@ -11,4 +11,8 @@ Q_DECLARE_LOGGING_CATEGORY(concordaDiagnostics)
 
 void quietDiagnostics();
 
+// quietDiagnostics(), and Qt's own warnings too (such as the offscreen platform's note that
+// XDG_RUNTIME_DIR is not set): for a tool whose standard error carries only its own message.
+void quietDiagnosticsAndWarnings();
+
 #endif
