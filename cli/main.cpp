@@ -42,6 +42,23 @@ batch::PlotRenderer plotRenderer()
     return renderer;
 }
 
+// Whether the command line asks for an analysis with plots: a look at --analysis only,
+// before any application object exists (the full reading needs one for its help text).
+bool wantsPlots(int argc, char *argv[])
+{
+    const QByteArray option("--analysis");
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--")
+            break;
+        if (argument == option && i + 1 < argc)
+            return QByteArray(argv[i + 1]) != "agreement";
+        if (argument.startsWith(option + '='))
+            return argument.mid(option.size() + 1) != "agreement";
+    }
+    return false;
+}
+
 int run(QIODevice *standardOutput, QIODevice *standardError, const batch::PlotRenderer &renderer)
 {
     return batch::runReport(QCoreApplication::arguments(), standardOutput, standardError, renderer);
@@ -62,12 +79,7 @@ int main(int argc, char *argv[])
 
     // Plots need the widget toolkit, which the agreement does without: it keeps the lighter
     // application object and starts faster.
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
-    const batch::CommandLine line = batch::parseCommandLine(arguments);
-    if (line.action == batch::CommandLine::Run
-        && line.request.analysis != batch::Analysis::Agreement) {
+    if (wantsPlots(argc, argv)) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         quietDiagnosticsAndWarnings();
