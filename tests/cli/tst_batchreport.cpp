@@ -74,6 +74,9 @@ private slots:
     void figuresMatchEngine_data();
     void figuresMatchEngine();
     void writersKeepEveryValue();
+    void blandAltmanCommandLine();
+    void plotFileNames_data();
+    void plotFileNames();
 };
 
 void tst_BatchReport::parseAccepts_data()
@@ -431,6 +434,54 @@ void tst_BatchReport::writersKeepEveryValue()
         QVERIFY2(result.value(key).isNull(), key);
     QCOMPARE(json.value("options").toObject().value("random").toBool(), true);
     QCOMPARE(json.value("options").toObject().value("cp_allowance").toDouble(), 0.9);
+}
+
+void tst_BatchReport::blandAltmanCommandLine()
+{
+    const batch::CommandLine line = batch::parseCommandLine(
+        {"concorda-report", "--analysis=bland-altman", "--gold", "Ref", "--differences", "percentage",
+         "--x-axis", "reference", "--loa-coverage", "0.9", "--alpha", "0.01", "--loa-ci",
+         "approximate", "--plot-dir", "out", "--plot-format", "pdf", "data.csv"});
+    QVERIFY2(line.action == batch::CommandLine::Run, qPrintable(line.text));
+    const batch::ReportRequest &request = line.request;
+    QCOMPARE(request.analysis, batch::Analysis::BlandAltman);
+    QCOMPARE(request.blandAltman.differences, stats::DifferenceScale::Percentage);
+    QCOMPARE(request.blandAltman.axis, stats::DifferenceAxis::Reference);
+    QCOMPARE(request.blandAltman.coverage, 0.9);
+    QCOMPARE(request.blandAltman.alpha, 0.01);
+    QCOMPARE(request.blandAltman.limitInterval, stats::LimitInterval::Approximate);
+    QCOMPARE(request.plotDirectory, QStringLiteral("out"));
+    QCOMPARE(request.plotFormat, batch::PlotFormat::Pdf);
+    QCOMPARE(batch::plotFormatSuffix(request.plotFormat), QStringLiteral("pdf"));
+
+    const batch::CommandLine defaults =
+        batch::parseCommandLine({"concorda-report", "--analysis", "bland-altman", "--gold", "Ref", "d.csv"});
+    QCOMPARE(defaults.request.blandAltman.coverage, 0.95);
+    QCOMPARE(defaults.request.blandAltman.limitInterval, stats::LimitInterval::Exact);
+    QCOMPARE(defaults.request.plotFormat, batch::PlotFormat::Svg);
+    QVERIFY(defaults.request.plotDirectory.isEmpty());
+}
+
+// A column's name becomes a file name that stays inside the plot folder and is not hidden;
+// two columns never share a file, whatever their names and the file system's case rules.
+void tst_BatchReport::plotFileNames_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("fileNames");
+    QTest::newRow("plain") << QStringList{"MeterA", "Meter-B.2"} << QStringList{"MeterA.svg", "Meter-B.2.svg"};
+    QTest::newRow("paths and spaces")
+        << QStringList{"../etc/passwd", "a b/c", "x\\y"} << QStringList{"plot.._etc_passwd.svg", "a_b_c.svg", "x_y.svg"};
+    QTest::newRow("empty and dot names") << QStringList{"", ".", ".."} << QStringList{"plot.svg", "plot..svg", "plot...svg"};
+    QTest::newRow("clashes") << QStringList{"A/B", "A_B", "a_b", "A_B"}
+                             << QStringList{"A_B.svg", "A_B-2.svg", "a_b-3.svg", "A_B-4.svg"};
+    QTest::newRow("letters of other scripts kept") << QStringList{QStringLiteral(u"Größe µg")}
+                                                   << QStringList{QStringLiteral(u"Größe_µg.svg")};
+}
+
+void tst_BatchReport::plotFileNames()
+{
+    QFETCH(QStringList, names);
+    QTEST(batch::plotFileNames(names, QStringLiteral("svg")), "fileNames");
 }
 
 QTEST_MAIN(tst_BatchReport)

@@ -1,8 +1,12 @@
 #include "agreementreport.h"
+#include "blandaltman.h"
 #include "desktopcolumns.h"
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -73,6 +77,9 @@ private slots:
     void fullStandardOutput();
     void helpAndVersion_data();
     void helpAndVersion();
+    void blandAltmanAsDesktop_data();
+    void blandAltmanAsDesktop();
+    void blandAltmanPlotFiles();
 
 private:
     std::unique_ptr<QTemporaryDir> scratch;
@@ -191,6 +198,31 @@ void tst_ConcordaReport::failures_data()
     QTest::newRow("statistics, json")
         << QStringList{"--gold", "Ref", "--other", "Shifted,Good", "--format", "json", data}
         << 3 << shifted;
+    QTest::newRow("bland-altman, no spread")
+        << QStringList{"--analysis", "bland-altman", "--gold", "Ref", data} << 3
+        << "The Bland–Altman analysis of Shifted could not be computed: the differences between "
+           "Shifted and the Gold Standard are the same in every pair";
+    QTest::newRow("bland-altman, agreement option")
+        << QStringList{"--analysis", "bland-altman", "--gold", "Ref", "--random", data} << 2
+        << "--random does not apply to --analysis bland-altman";
+    QTest::newRow("agreement, bland-altman option")
+        << QStringList{"--gold", "Ref", "--x-axis", "reference", data} << 2
+        << "--x-axis does not apply to --analysis agreement";
+    QTest::newRow("agreement has no plots")
+        << QStringList{"--gold", "Ref", "--plot-dir", "plots", data} << 2
+        << "--analysis agreement has no plots";
+    QTest::newRow("unknown analysis") << QStringList{"--analysis", "deming", "--gold", "Ref", data}
+                                      << 2 << "--analysis must be agreement or bland-altman, not \"deming\"";
+    QTest::newRow("coverage out of range")
+        << QStringList{"--analysis", "bland-altman", "--gold", "Ref", "--loa-coverage", "95", data}
+        << 2 << "--loa-coverage must lie strictly between 0 and 1, not 95";
+    QTest::newRow("unknown plot format")
+        << QStringList{"--analysis", "bland-altman", "--gold", "Ref", "--plot-format", "gif", data}
+        << 2 << "--plot-format must be svg, png or pdf, not \"gif\"";
+    QTest::newRow("plot folder is a file")
+        << QStringList{"--analysis", "bland-altman", "--gold", "Ref", "--other", "Good",
+                       "--plot-dir", data, data}
+        << 4 << "the plot folder " + data + " could not be made";
     QTest::newRow("output folder missing")
         << QStringList{"--gold", "Ref", "--other", "Good", "--output",
                        "/nonexistent/folder/report.html", data}
@@ -264,6 +296,88 @@ void tst_ConcordaReport::helpAndVersion()
     QCOMPARE(run.standardError, QByteArray());
     for (const QString &text : expected)
         QVERIFY2(run.standardOutput.contains(text.toUtf8()), run.standardOutput.constData());
+}
+
+// The figures in JSON, unrounded, are the very doubles the desktop program computes from
+// its own import of the file.
+void tst_ConcordaReport::blandAltmanAsDesktop_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<int>("axis");
+    QTest::addColumn<int>("interval");
+
+    QTest::newRow("defaults") << QStringList() << int(stats::DifferenceScale::Absolute)
+                              << int(stats::DifferenceAxis::PairMean) << int(stats::LimitInterval::Exact);
+    QTest::newRow("ratio on the reference, approximate")
+        << QStringList{"--differences", "ratio", "--x-axis", "reference", "--loa-ci", "approximate",
+                       "--loa-coverage", "0.9", "--alpha", "0.1"}
+        << int(stats::DifferenceScale::Ratio) << int(stats::DifferenceAxis::Reference)
+        << int(stats::LimitInterval::Approximate);
+}
+
+void tst_ConcordaReport::blandAltmanAsDesktop()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, scale);
+    QFETCH(int, axis);
+    QFETCH(int, interval);
+    const QString file = examples + "glucose_meters.csv";
+    const Run run = runTool(QStringList{"--analysis", "bland-altman", "--gold", "LabGlucose",
+                                        "--other", "MeterA,MeterB", "--format", "json"}
+                            + arguments + QStringList{file});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.standardError, QByteArray());
+    const QJsonObject json = QJsonDocument::fromJson(run.standardOutput).object();
+    QCOMPARE(json.value("analysis").toString(), QStringLiteral("bland-altman"));
+
+    stats::BlandAltmanOptions options;
+    options.differences = stats::DifferenceScale(scale);
+    options.axis = stats::DifferenceAxis(axis);
+    options.limitInterval = stats::LimitInterval(interval);
+    if (!arguments.isEmpty()) {
+        options.coverage = 0.9;
+        options.alpha = 0.1;
+    }
+    const QStringList names = {"MeterA", "MeterB"};
+    const DesktopColumns desktop = desktopColumns(file, QLatin1Char(','), "LabGlucose", names);
+    const QJsonArray results = json.value("results").toArray();
+    QCOMPARE(results.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        QString problem;
+        const stats::BlandAltmanFigures f = stats::blandAltmanFigures(desktop.others.at(i), desktop.gold,
+                                                                      options, names.at(i), &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const QJsonObject result = results.at(i).toObject();
+        QCOMPARE(result.value("name").toString(), names.at(i));
+        QCOMPARE(qint64(result.value("n").toDouble()), f.n);
+        const QPair<const char *, double> figures[] = {
+            {"bias", f.bias}, {"bias_lower", f.biasLower}, {"bias_upper", f.biasUpper}, {"sd", f.sd},
+            {"loa_lower", f.loaLower}, {"loa_lower_ci_lower", f.loaLowerCiLower},
+            {"loa_lower_ci_upper", f.loaLowerCiUpper}, {"loa_upper", f.loaUpper},
+            {"loa_upper_ci_lower", f.loaUpperCiLower}, {"loa_upper_ci_upper", f.loaUpperCiUpper},
+            {"slope", f.slope}, {"slope_lower", f.slopeLower}, {"slope_upper", f.slopeUpper},
+            {"slope_p", f.slopeP}};
+        for (const auto &figure : figures)
+            QVERIFY2(result.value(QLatin1String(figure.first)).toDouble() == figure.second,
+                     figure.first);
+    }
+}
+
+// One plot file per compared column, named after it, holding the axis titles; the HTML
+// report on standard output carries the same plots as images.
+void tst_ConcordaReport::blandAltmanPlotFiles()
+{
+    const QString plots = scratch->filePath(QStringLiteral("new/plots"));
+    const Run run = runTool({"--analysis", "bland-altman", "--gold", "LabGlucose", "--other",
+                             "MeterA,MeterB", "--plot-dir", plots, examples + "glucose_meters.csv"});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.standardError, QByteArray());
+    QCOMPARE(QDir(plots).entryList(QDir::Files), QStringList({"MeterA.svg", "MeterB.svg"}));
+    const QByteArray svg = fileContents(QDir(plots).filePath("MeterB.svg"));
+    QVERIFY(svg.contains(QStringLiteral(">MeterB − LabGlucose</text>").toUtf8()));
+    QVERIFY(svg.contains(">Mean of LabGlucose and MeterB</text>"));
+    QCOMPARE(run.standardOutput.count("<img src=\"data:image/png;base64,"), 2);
 }
 
 QTEST_MAIN(tst_ConcordaReport)

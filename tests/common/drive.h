@@ -1,10 +1,12 @@
 #ifndef CONCORDA_TESTS_DRIVE_H
 #define CONCORDA_TESTS_DRIVE_H
 
+#include "analysisdialog.h"
 #include "customdialog.h"
 #include "modal.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDialog>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -73,6 +75,30 @@ inline ModalScript::Handler answerAgreementDialog(const QStringList &gold, const
         if (adjust)
             adjust(dialog);
         qobject_cast<QPushButton *>(at(1, 3))->click();
+    };
+}
+
+// The same for the dialogs of the newer analyses (AnalysisDialog): `gold` into "Gold
+// Standard", `others` into "Other Data" one by one, `adjust` for the options, then OK.
+template <typename Dialog = AnalysisDialog>
+ModalScript::Handler answerAnalysisDialog(const QString &gold, const QStringList &others,
+                                          std::function<void(Dialog *)> adjust = {})
+{
+    return [gold, others, adjust](QWidget *modal) {
+        auto *dialog = qobject_cast<Dialog *>(modal);
+        QVERIFY(dialog);
+        auto move = [dialog](const QString &name, QToolButton *button) {
+            QListWidget *vars = dialog->variablesList();
+            vars->clearSelection();
+            vars->findItems(name, Qt::MatchExactly).first()->setSelected(true);
+            emit button->pressed();
+        };
+        move(gold, dialog->moveGoldStandardButton());
+        for (const QString &name : others)
+            move(name, dialog->moveOtherDataButton());
+        if (adjust)
+            adjust(dialog);
+        dialog->template findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     };
 }
 

@@ -1,0 +1,206 @@
+#include "blandaltman.h"
+#include "blandaltmanplot.h"
+#include "blandaltmanreport.h"
+#include "plotframe.h"
+#include "plotexport.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <qcustomplot.h>
+
+#include <memory>
+
+using stats::BlandAltmanFigures;
+using stats::BlandAltmanOptions;
+using stats::DifferenceScale;
+
+namespace {
+
+// The figures of a small pair set: x the reference, y the compared method.
+BlandAltmanFigures figuresOf(const BlandAltmanOptions &options)
+{
+    const QVector<double> x = {10, 20, 30, 40, 50};
+    const QVector<double> y = {11, 19, 33, 41, 54};
+    QString problem;
+    return stats::blandAltman(x, y, options, QStringLiteral("MeterA"), &problem);
+}
+
+// The value at which a horizontal straight line crosses the plot.
+QList<double> horizontalLines(QCustomPlot *plot)
+{
+    QList<double> values;
+    for (int i = 0; i < plot->itemCount(); ++i) {
+        if (auto *line = qobject_cast<QCPItemStraightLine *>(plot->item(i))) {
+            if (line->point1->value() == line->point2->value())
+                values << line->point1->value();
+        }
+    }
+    return values;
+}
+
+QStringList labels(QCustomPlot *plot)
+{
+    QStringList texts;
+    for (int i = 0; i < plot->itemCount(); ++i) {
+        if (auto *text = qobject_cast<QCPItemText *>(plot->item(i)))
+            texts << text->text();
+    }
+    return texts;
+}
+
+QList<QPair<double, double>> bands(QCustomPlot *plot)
+{
+    QList<QPair<double, double>> spans;
+    for (int i = 0; i < plot->itemCount(); ++i) {
+        if (auto *rect = qobject_cast<QCPItemRect *>(plot->item(i)))
+            spans << qMakePair(rect->bottomRight->value(), rect->topLeft->value());
+    }
+    return spans;
+}
+
+} // namespace
+
+class tst_Plots : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void blandAltmanItems_data();
+    void blandAltmanItems();
+    void redrawingReplacesItems();
+    void exports_data();
+    void exports();
+    void saveKeepsOldFileOnFailure();
+};
+
+// The lines and bands stand at the figures' values in data coordinates, the labels carry
+// the values as the report prints them, and every point and interval lies within the axes.
+void tst_Plots::blandAltmanItems_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<double>("noDifference");
+    QTest::addColumn<QString>("yTitle");
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("absolute") << int(DifferenceScale::Absolute) << 0.0
+                              << QStringLiteral("MeterA − Lab") << QString();
+    QTest::newRow("percentage") << int(DifferenceScale::Percentage) << 0.0
+                                << QStringLiteral("100 × (MeterA − Lab) / mean (%)") << QStringLiteral(" %");
+    QTest::newRow("ratio") << int(DifferenceScale::Ratio) << 1.0 << QStringLiteral("MeterA / Lab")
+                           << QString();
+}
+
+void tst_Plots::blandAltmanItems()
+{
+    QFETCH(int, scale);
+    QFETCH(double, noDifference);
+    QFETCH(QString, yTitle);
+    QFETCH(QString, unit);
+    BlandAltmanOptions options;
+    options.differences = DifferenceScale(scale);
+    const BlandAltmanFigures f = figuresOf(options);
+    QCustomPlot plot;
+    plots::drawBlandAltmanPlot(&plot, f, options, QStringLiteral("Lab"), QStringLiteral("MeterA"));
+
+    QCOMPARE(plot.yAxis->label(), yTitle);
+    QCOMPARE(plot.xAxis->label(), QStringLiteral("Mean of Lab and MeterA"));
+    QCOMPARE(horizontalLines(&plot), QList<double>({noDifference, f.bias, f.loaLower, f.loaUpper}));
+    const QList<QPair<double, double>> intervals = bands(&plot);
+    QCOMPARE(intervals.size(), 3);
+    QCOMPARE(intervals.at(0), qMakePair(f.biasLower, f.biasUpper));
+    QCOMPARE(intervals.at(1), qMakePair(f.loaLowerCiLower, f.loaLowerCiUpper));
+    QCOMPARE(intervals.at(2), qMakePair(f.loaUpperCiLower, f.loaUpperCiUpper));
+
+    const QStringList texts = labels(&plot);
+    QCOMPARE(texts.size(), 3);
+    const int decimals = stats::blandAltmanDecimals(f, options.differences);
+    QCOMPARE(texts.at(0), "Bias " + QString::number(f.bias, 'f', decimals) + unit);
+    QCOMPARE(texts.at(1), "Upper limit " + QString::number(f.loaUpper, 'f', decimals) + unit);
+    QCOMPARE(texts.at(2), "Lower limit " + QString::number(f.loaLower, 'f', decimals) + unit);
+
+    QCOMPARE(plot.graphCount(), 1);
+    QCOMPARE(plot.graph(0)->dataCount(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const double key = plot.graph(0)->data()->at(i)->key;
+        const double value = plot.graph(0)->data()->at(i)->value;
+        QCOMPARE(key, f.axisValues.at(i));
+        QCOMPARE(value, f.differences.at(i));
+        QVERIFY(plot.xAxis->range().contains(key));
+        QVERIFY(plot.yAxis->range().contains(value));
+    }
+    QVERIFY(plot.yAxis->range().contains(f.loaLowerCiLower));
+    QVERIFY(plot.yAxis->range().contains(f.loaUpperCiUpper));
+    QVERIFY(plot.yAxis->range().contains(noDifference));
+}
+
+// A plot widget is reused for the next variable: nothing of the previous one remains.
+void tst_Plots::redrawingReplacesItems()
+{
+    QCustomPlot plot;
+    const BlandAltmanFigures f = figuresOf(BlandAltmanOptions());
+    plots::drawBlandAltmanPlot(&plot, f, BlandAltmanOptions(), QStringLiteral("Lab"), QStringLiteral("A"));
+    const int items = plot.itemCount();
+    plots::drawBlandAltmanPlot(&plot, f, BlandAltmanOptions(), QStringLiteral("Lab"), QStringLiteral("B"));
+    QCOMPARE(plot.itemCount(), items);
+    QCOMPARE(plot.graphCount(), 1);
+    QCOMPARE(plot.plotLayout()->rowCount(), 2);
+    QCOMPARE(plot.yAxis->label(), QStringLiteral("B − Lab"));
+}
+
+void tst_Plots::exports_data()
+{
+    QTest::addColumn<QString>("suffix");
+    QTest::newRow("svg") << QStringLiteral("svg");
+    QTest::newRow("pdf") << QStringLiteral("pdf");
+    QTest::newRow("png") << QStringLiteral("PNG");
+}
+
+// Each format comes out whole: an SVG whose texts include the axis titles (so a journal's
+// editor can still change them), a PDF, a PNG twice the plot's size.
+void tst_Plots::exports()
+{
+    QFETCH(QString, suffix);
+    plots::PlotFormat format;
+    QVERIFY(plots::plotFormatFromName(suffix, &format));
+    QCustomPlot plot;
+    plots::drawBlandAltmanPlot(&plot, figuresOf(BlandAltmanOptions()), BlandAltmanOptions(),
+                               QStringLiteral("Lab <1>"), QStringLiteral("MeterA"));
+    const QByteArray bytes = plots::plotBytes(&plot, format, QStringLiteral("title"));
+    switch (format) {
+    case plots::PlotFormat::Svg:
+        QVERIFY(bytes.startsWith("<?xml"));
+        QVERIFY(bytes.contains(">Mean of Lab &lt;1&gt; and MeterA</text>"));
+        QVERIFY(bytes.contains(QStringLiteral(">MeterA − Lab &lt;1&gt;</text>").toUtf8()));
+        break;
+    case plots::PlotFormat::Pdf:
+        QVERIFY(bytes.startsWith("%PDF-"));
+        QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+        QVERIFY(bytes.size() > 5000);
+        break;
+    case plots::PlotFormat::Png: {
+        const QImage image = QImage::fromData(bytes, "PNG");
+        QCOMPARE(image.size(), plots::plotSize * 2);
+        QVERIFY(plots::plotDataUri(&plot).startsWith("data:image/png;base64,iVBORw0KGgo"));
+        break;
+    }
+    }
+}
+
+void tst_Plots::saveKeepsOldFileOnFailure()
+{
+    QTemporaryDir dir;
+    QCustomPlot plot;
+    plots::drawBlandAltmanPlot(&plot, figuresOf(BlandAltmanOptions()), BlandAltmanOptions(),
+                               QStringLiteral("Lab"), QStringLiteral("A"));
+    QString error;
+    const QString good = dir.filePath(QStringLiteral("plot.svg"));
+    QVERIFY2(plots::savePlot(&plot, plots::PlotFormat::Svg, QStringLiteral("t"), good, &error), qPrintable(error));
+    QVERIFY(QFileInfo(good).size() > 1000);
+    QVERIFY(!plots::savePlot(&plot, plots::PlotFormat::Svg, QStringLiteral("t"),
+                             dir.filePath(QStringLiteral("missing/plot.svg")), &error));
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_MAIN(tst_Plots)
+#include "tst_plots.moc"
