@@ -27,9 +27,11 @@ QString interval(double lower, double upper, int decimals)
     return BlandAltmanReport::tr("%1 to %2").arg(reportNumber(lower, decimals), reportNumber(upper, decimals));
 }
 
+// The estimate, and its interval on a line of its own below it, which keeps the table
+// narrow enough to sit beside the plots.
 QString figureCell(double value, double lower, double upper, int decimals)
 {
-    return QStringLiteral("<td>%1 (%2)</td>")
+    return QStringLiteral("<td>%1<br><span class=\"ci\">%2</span></td>")
         .arg(reportNumber(value, decimals), interval(lower, upper, decimals));
 }
 
@@ -98,11 +100,11 @@ QString headerRow(const BlandAltmanOptions &options)
     const ColumnUnits unit = units(options.differences);
     return QStringLiteral("<tr><th></th><th>n</th><th>%1</th><th>%2</th><th>%3</th><th>%4</th>"
                           "<th>%5</th><th>p</th></tr>")
-        .arg(BlandAltmanReport::tr("Bias%1 (%2 % CI)").arg(unit.location, level),
+        .arg(BlandAltmanReport::tr("Bias%1<br>(%2 % CI)").arg(unit.location, level),
              BlandAltmanReport::tr("SD%1").arg(unit.spread),
-             BlandAltmanReport::tr("Lower limit%1 (%2 % CI)").arg(unit.location, level),
-             BlandAltmanReport::tr("Upper limit%1 (%2 % CI)").arg(unit.location, level),
-             BlandAltmanReport::tr("Slope%1 (%2 % CI)").arg(unit.slope, level));
+             BlandAltmanReport::tr("Lower limit%1<br>(%2 % CI)").arg(unit.location, level),
+             BlandAltmanReport::tr("Upper limit%1<br>(%2 % CI)").arg(unit.location, level),
+             BlandAltmanReport::tr("Slope%1<br>(%2 % CI)").arg(unit.slope, level));
 }
 
 QString resultRow(const QString &name, const BlandAltmanFigures &f, DifferenceScale scale)
@@ -159,7 +161,7 @@ QString blandAltmanDocument(const QString &referenceName, const QStringList &nam
         "table{border-collapse:collapse;margin-bottom:12px;}"
         "th,td{border:1px solid black;padding:5px;}th{text-align:left;}"
         "td{white-space:nowrap;text-align:right;}td.name{text-align:left;font-weight:bold;}"
-        "table.options td{text-align:left;white-space:normal;}"
+        "table.options td{text-align:left;white-space:normal;}span.ci{font-size:85%;color:#444;}"
         "</style></head>\n<body><h2>%1</h2>")
                        .arg(BlandAltmanReport::tr("Bland–Altman analysis"));
     html += optionsTable(referenceName, options);

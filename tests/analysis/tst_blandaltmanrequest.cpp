@@ -161,7 +161,7 @@ void tst_BlandAltmanRequest::requestThroughTheDialog()
     })});
     const Report report = analysis::requestBlandAltman(nullptr, variables, column);
     CONCORDA_VERIFY_SCRIPT(script);
-    QVERIFY(report.html.contains("<th>Bias, % (95 % CI)</th>"));
+    QVERIFY(report.html.contains("<th>Bias, %<br>(95 % CI)</th>"));
     QCOMPARE(clipboardData()->html(), report.html);
     const QImage image = qvariant_cast<QImage>(clipboardData()->imageData());
     QCOMPARE(image.height(), 2 * image.width() * 3 / 4);

@@ -80,11 +80,13 @@ void tst_BlandAltmanReport::rowOfFigures()
     const QString html = blandAltmanDocument(QStringLiteral("MiniWright1"), {QStringLiteral("Wright1")},
                                              {peakFlowLike()}, BlandAltmanOptions(), {});
     QVERIFY2(html.contains("<tr><td class=\"name\">Wright1</td><td>17</td>"
-                           "<td>-2.12 (-22.05 to 17.81)</td><td>38.77</td>"
-                           "<td>-78.10 (-124.16 to -53.09)</td><td>73.86 (48.86 to 119.93)</td>"
-                           "<td>0.02869 (-0.15932 to 0.21669)</td><td>0.749</td></tr>"),
+                           "<td>-2.12<br><span class=\"ci\">-22.05 to 17.81</span></td><td>38.77</td>"
+                           "<td>-78.10<br><span class=\"ci\">-124.16 to -53.09</span></td>"
+                           "<td>73.86<br><span class=\"ci\">48.86 to 119.93</span></td>"
+                           "<td>0.02869<br><span class=\"ci\">-0.15932 to 0.21669</span></td>"
+                           "<td>0.749</td></tr>"),
              qPrintable(html));
-    QVERIFY(html.contains("<th>Bias (95 % CI)</th><th>SD</th>"));
+    QVERIFY(html.contains("<th>Bias<br>(95 % CI)</th><th>SD</th>"));
     QVERIFY(html.contains("bias ± 1.960 SD, for 95 % of the differences"));
     QVERIFY(html.contains("exact (non-central t)"));
     QVERIFY(!html.contains("<img"));
@@ -95,11 +97,11 @@ void tst_BlandAltmanReport::titlesFollowTheScale_data()
     QTest::addColumn<int>("scale");
     QTest::addColumn<QString>("difference");
     QTest::addColumn<QString>("biasHeader");
-    QTest::newRow("absolute") << int(DifferenceScale::Absolute) << "B − A" << "<th>Bias (95 % CI)</th><th>SD</th>";
+    QTest::newRow("absolute") << int(DifferenceScale::Absolute) << "B − A" << "<th>Bias<br>(95 % CI)</th><th>SD</th>";
     QTest::newRow("percentage") << int(DifferenceScale::Percentage) << "100 × (B − A) / mean (%)"
-                                << "<th>Bias, % (95 % CI)</th><th>SD, %</th>";
+                                << "<th>Bias, %<br>(95 % CI)</th><th>SD, %</th>";
     QTest::newRow("ratio") << int(DifferenceScale::Ratio) << "B / A"
-                           << "<th>Bias, ratio (95 % CI)</th><th>SD, log scale</th>";
+                           << "<th>Bias, ratio<br>(95 % CI)</th><th>SD, log scale</th>";
 }
 
 void tst_BlandAltmanReport::titlesFollowTheScale()
