@@ -142,17 +142,20 @@ double twoSidedP(double statistic, double degreesOfFreedom)
     return 2.0 * boost::math::cdf(boost::math::complement(t, std::fabs(statistic)));
 }
 
-double studentQuantile(double p, double degreesOfFreedom)
+// The t quantile with `upperTail` above it, from the upper tail directly: 1 - alpha / 2
+// rounds to 1 for an alpha below 1e-16, where the quantile would overflow.
+double studentUpperQuantile(double upperTail, double degreesOfFreedom)
 {
-    return boost::math::quantile(boost::math::students_t_distribution<>(degreesOfFreedom), p);
+    return boost::math::quantile(boost::math::complement(
+        boost::math::students_t_distribution<>(degreesOfFreedom), upperTail));
 }
 
 } // namespace
 
 double agreementLimitQuantile(double coverage)
 {
-    return boost::math::quantile(boost::math::normal_distribution<>(0.0, 1.0),
-                                 1.0 - (1.0 - coverage) / 2.0);
+    return boost::math::quantile(
+        boost::math::complement(boost::math::normal_distribution<>(0.0, 1.0), (1.0 - coverage) / 2.0));
 }
 
 QString blandAltmanOptionsProblem(const BlandAltmanOptions &options)
@@ -225,7 +228,7 @@ BlandAltmanFigures blandAltman(const QVector<double> &x, const QVector<double> &
 
     const double root = std::sqrt(double(n));
     const double z = agreementLimitQuantile(options.coverage);
-    const double t = studentQuantile(1.0 - options.alpha / 2.0, n - 1.0);
+    const double t = studentUpperQuantile(options.alpha / 2.0, n - 1.0);
 
     // Bias with its t interval.
     figures.bias = bias;
@@ -252,7 +255,7 @@ BlandAltmanFigures blandAltman(const QVector<double> &x, const QVector<double> &
         try {
             const boost::math::non_central_t_distribution<> limit(n - 1.0, z * root);
             low = boost::math::quantile(limit, options.alpha / 2.0);
-            high = boost::math::quantile(limit, 1.0 - options.alpha / 2.0);
+            high = boost::math::quantile(boost::math::complement(limit, options.alpha / 2.0));
         } catch (const std::exception &) {
             *problem = failed(name, BlandAltman::tr("the exact confidence intervals of the "
                                                     "limits cannot be evaluated at these "
@@ -266,7 +269,7 @@ BlandAltmanFigures blandAltman(const QVector<double> &x, const QVector<double> &
     }
 
     // Proportional bias: the slope of the differences on the X axis values, t on n - 2.
-    const double tSlope = studentQuantile(1.0 - options.alpha / 2.0, n - 2.0);
+    const double tSlope = studentUpperQuantile(options.alpha / 2.0, n - 2.0);
     figures.slope = fit.slope;
     figures.slopeLower = fit.slope - tSlope * fit.standardError;
     figures.slopeUpper = fit.slope + tSlope * fit.standardError;

@@ -69,6 +69,7 @@ private slots:
     void problems_data();
     void problems();
     void missingCellsDropPairwise();
+    void extremeInputsNeverThrow();
 };
 
 // The published figures: mean difference -2.1, SD 38.8 (divisor n - 1; n would give 37.6),
@@ -373,6 +374,56 @@ void tst_BlandAltman::missingCellsDropPairwise()
     blandAltmanFigures(cells({1, missing, 3}), cells({1, 2, missing}), BlandAltmanOptions(),
                        QStringLiteral("B"), &problem);
     QVERIFY2(problem.contains("B has 1 complete pair with the Gold Standard"), qPrintable(problem));
+}
+
+// Data and options at the edges of what a double and the options allow: the analysis either
+// gives finite figures or names a problem; nothing escapes as an exception. A fixed seed
+// keeps the cases the same from run to run.
+void tst_BlandAltman::extremeInputsNeverThrow()
+{
+    const double values[] = {0.0, -0.0, 1.0, -1.0, 1e-310, 5e-324, 1e-300, 1e300, -1e300,
+                             1.7e308, -1.7e308, 3.0, 1e15, 1e15 + 1.0, 0.1};
+    const double alphas[] = {1e-300, 1e-16, 0.05, 0.5, 0.999999};
+    const double coverages[] = {1e-300, 0.5, 0.95, 0.999999999999};
+    quint32 state = 20261207u;
+    const auto next = [&state](quint32 range) {
+        state = state * 1664525u + 1013904223u;
+        return (state >> 8) % range;
+    };
+    const auto pick = [&](const auto &array) {
+        return array[next(quint32(sizeof(array) / sizeof(array[0])))];
+    };
+    int analysed = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const int n = int(next(5) == 0 ? next(3) : 3 + next(10));
+        QVector<double> x;
+        QVector<double> y;
+        for (int i = 0; i < n; ++i) {
+            x << (next(12) == 0 ? pick(values) : 1.0 + double(next(1000)) / 7.0);
+            y << (next(12) == 0 ? pick(values) : x.last() * (1.0 + double(next(10)) / 100.0));
+        }
+        BlandAltmanOptions options;
+        options.differences = DifferenceScale(next(3));
+        options.axis = DifferenceAxis(next(2));
+        options.limitInterval = LimitInterval(next(2));
+        options.alpha = pick(alphas);
+        options.coverage = pick(coverages);
+        QString problem;
+        BlandAltmanFigures f;
+        try {
+            f = blandAltman(x, y, options, QStringLiteral("B"), &problem);
+        } catch (const std::exception &error) {
+            QFAIL(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(error.what())));
+        }
+        if (problem.isEmpty()) {
+            ++analysed;
+            QVERIFY2(std::isfinite(f.bias) && std::isfinite(f.sd) && f.sd > 0,
+                     qPrintable(QStringLiteral("round %1").arg(round)));
+            QVERIFY2(!std::isnan(f.loaUpperCiUpper) && !std::isnan(f.slopeP),
+                     qPrintable(QStringLiteral("round %1").arg(round)));
+        }
+    }
+    QVERIFY2(analysed > 900, qPrintable(QString::number(analysed)));
 }
 
 QTEST_MAIN(tst_BlandAltman)
