@@ -19,6 +19,7 @@ MainWindow::MainWindow(QWidget *parent)
     , statisticsMenu(nullptr)
     , agreementAction(nullptr)
     , blandAltmanAction(nullptr)
+    , regressionAction(nullptr)
     , aboutDialog(nullptr)
     , dataVarWidget(nullptr)
 {
@@ -50,6 +51,7 @@ void MainWindow::createActions()
     new QAction(tr("&Standard deviation"), this);
     agreementAction = new QAction(tr("&Agreement"), this);
     blandAltmanAction = new QAction(tr("&Bland–Altman…"), this);
+    regressionAction = new QAction(tr("&Regression…"), this);
 }
 
 void MainWindow::createMenus()
@@ -59,6 +61,7 @@ void MainWindow::createMenus()
     statisticsMenu = menuBar()->addMenu(tr("&Statistics"));
     statisticsMenu->addAction(agreementAction);
     statisticsMenu->addAction(blandAltmanAction);
+    statisticsMenu->addAction(regressionAction);
 }
 
 void MainWindow::makeConnections()
@@ -66,6 +69,7 @@ void MainWindow::makeConnections()
     connect(openAction, SIGNAL(triggered()), dataVarWidget, SLOT(onOpenFile()));
     connect(agreementAction, SIGNAL(triggered()), this, SLOT(onAgreement()));
     connect(blandAltmanAction, SIGNAL(triggered()), this, SLOT(onBlandAltman()));
+    connect(regressionAction, SIGNAL(triggered()), this, SLOT(onRegression()));
     connect(aboutAction, SIGNAL(triggered()), this, SLOT(onAbout()));
 }
 
@@ -104,6 +108,13 @@ void MainWindow::onAgreement()
 void MainWindow::onBlandAltman()
 {
     const analysis::Report report = dataVarWidget->requestBlandAltman();
+    if (!report.html.isEmpty())
+        showResultWindow(report);
+}
+
+void MainWindow::onRegression()
+{
+    const analysis::Report report = dataVarWidget->requestRegression();
     if (!report.html.isEmpty())
         showResultWindow(report);
 }

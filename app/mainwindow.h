@@ -28,6 +28,7 @@ public slots:
     void onAStdDev();
     void onAgreement();
     void onBlandAltman();
+    void onRegression();
 
 private:
     void createActions();
@@ -42,6 +43,7 @@ private:
     QMenu *statisticsMenu;
     QAction *agreementAction;
     QAction *blandAltmanAction;
+    QAction *regressionAction;
     CustomDialog *aboutDialog;
     DataVarWidget *dataVarWidget;
 };

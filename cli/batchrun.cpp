@@ -2,6 +2,8 @@
 
 #include "batchtext.h"
 #include "blandaltmanreport.h"
+#include "regressionreport.h"
+#include "vectortoolkit.h"
 #include "csvtable.h"
 #include "writers.h"
 
@@ -214,6 +216,51 @@ void blandAltmanRun(const ReportRequest &request, const ChosenColumns &columns,
     }
 }
 
+void regressionRun(const ReportRequest &request, const ChosenColumns &columns,
+                   const PlotRenderer &renderer, Report *report)
+{
+    const stats::RegressionOptions &options = request.regression;
+    QVector<stats::RegressionFigures> figures;
+    for (int i = 0; i < columns.others.size(); ++i) {
+        figures.append(stats::regressionFigures(columns.others.at(i), columns.gold, options,
+                                                columns.names.at(i), &report->error));
+        if (!report->error.isEmpty())
+            return;
+    }
+
+    const bool plotting = bool(renderer.regression);
+    const bool plotFiles = plotting && !request.plotDirectory.isEmpty();
+    const QStringList fileNames = plotFileNames(columns.names, plotFormatSuffix(request.plotFormat));
+    QStringList images;
+    for (int i = 0; plotting && i < figures.size(); ++i) {
+        QVector<QVariant> reference = columns.gold;
+        QVector<QVariant> compared = columns.others.at(i);
+        stats::dropIncompletePairs(reference, compared);
+        const QVector<double> x = stats::toNumbers(reference);
+        const QVector<double> y = stats::toNumbers(compared);
+        const auto render = [&](PlotFormat format) {
+            return renderer.regression(x, y, figures.at(i), columns.goldName, columns.names.at(i), format);
+        };
+        if (plotFiles)
+            report->plots.append({fileNames.at(i), render(request.plotFormat)});
+        if (request.format == Format::Html)
+            images.append(pngDataUri(render(PlotFormat::Png)));
+    }
+    switch (request.format) {
+    case Format::Html:
+        report->document = stats::regressionDocument(columns.goldName, columns.names, figures,
+                                                     options, images)
+                               .toUtf8();
+        break;
+    case Format::Csv:
+        report->document = regressionCsv(columns.names, figures, options);
+        break;
+    case Format::Json:
+        report->document = regressionJson(columns.goldName, columns.names, figures, options);
+        break;
+    }
+}
+
 } // namespace
 
 Report buildReport(const ReportRequest &request, const PlotRenderer &renderer)
@@ -224,10 +271,17 @@ Report buildReport(const ReportRequest &request, const PlotRenderer &renderer)
         report.exitCode = ExitUsage;
         return report;
     }
-    if (request.analysis == Analysis::BlandAltman)
+    switch (request.analysis) {
+    case Analysis::BlandAltman:
         blandAltmanRun(request, columns, renderer, &report);
-    else
+        break;
+    case Analysis::Regression:
+        regressionRun(request, columns, renderer, &report);
+        break;
+    case Analysis::Agreement:
         agreementRun(request, columns, &report);
+        break;
+    }
     if (!report.error.isEmpty()) {
         report.exitCode = ExitStatistics;
         report.document.clear();

@@ -59,6 +59,12 @@ struct PlotRenderer
                              const stats::BlandAltmanOptions &options, const QString &reference,
                              const QString &compared, PlotFormat format)>
         blandAltman;
+    // The file contents of the scatter plot of one compared column (y) against the
+    // reference (x), complete pairs only.
+    std::function<QByteArray(const QVector<double> &x, const QVector<double> &y,
+                             const stats::RegressionFigures &figures, const QString &reference,
+                             const QString &compared, PlotFormat format)>
+        regression;
 };
 
 // A plot file to write: its name within the plot folder and its contents.

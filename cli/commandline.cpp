@@ -21,7 +21,11 @@ const Choice formatChoices[] = {{"html", int(Format::Html)},
                                 {"csv", int(Format::Csv)},
                                 {"json", int(Format::Json)}};
 const Choice analysisChoices[] = {{"agreement", int(Analysis::Agreement)},
-                                  {"bland-altman", int(Analysis::BlandAltman)}};
+                                  {"bland-altman", int(Analysis::BlandAltman)},
+                                  {"regression", int(Analysis::Regression)}};
+const Choice methodChoices[] = {{"passing-bablok", int(stats::RegressionMethod::PassingBablok)},
+                                {"deming", int(stats::RegressionMethod::Deming)},
+                                {"weighted-deming", int(stats::RegressionMethod::WeightedDeming)}};
 const Choice plotFormatChoices[] = {{"svg", int(PlotFormat::Svg)},
                                     {"png", int(PlotFormat::Png)},
                                     {"pdf", int(PlotFormat::Pdf)}};
@@ -37,6 +41,7 @@ const Choice limitIntervalChoices[] = {{"exact", int(stats::LimitInterval::Exact
 // point out rather than to ignore.
 const char *const agreementOnly[] = {"tdi-allowance", "cp-allowance", "proportional", "random"};
 const char *const blandAltmanOnly[] = {"differences", "x-axis", "loa-coverage", "loa-ci"};
+const char *const regressionOnly[] = {"method", "error-ratio", "decision-levels"};
 
 template <std::size_t Count>
 bool lookUp(const Choice (&choices)[Count], const QString &name, int *value)
@@ -140,6 +145,46 @@ bool readBlandAltmanOptions(const QCommandLineParser &parser, stats::BlandAltman
     return true;
 }
 
+// Decision levels on the command line: numbers with a decimal point, separated by commas.
+bool readDecisionLevels(const QString &text, QVector<double> *levels, QString *error)
+{
+    levels->clear();
+    if (text.isEmpty())
+        return true;
+    for (const QString &part : text.split(QLatin1Char(','))) {
+        double level = 0;
+        if (!readNumber(part.trimmed(), &level)) {
+            *error = BatchReport::tr("--decision-levels must be numbers written with a decimal "
+                                     "point and separated by commas, not %1")
+                         .arg(quoted(part));
+            return false;
+        }
+        levels->append(level);
+    }
+    return true;
+}
+
+bool readRegressionOptions(const QCommandLineParser &parser, stats::RegressionOptions *options,
+                           QString *error)
+{
+    int choice = 0;
+    if (!readChoice(parser, "method", methodChoices, &choice, error))
+        return false;
+    options->method = stats::RegressionMethod(choice);
+    if (options->method == stats::RegressionMethod::PassingBablok
+        && parser.isSet(QStringLiteral("error-ratio"))) {
+        *error = BatchReport::tr("--error-ratio applies to the Deming methods, not to passing-bablok");
+        return false;
+    }
+    if (!readNumberOption(parser, "error-ratio", &options->errorRatio, error)
+        || !readNumberOption(parser, "alpha", &options->alpha, error)
+        || !readDecisionLevels(parser.value(QStringLiteral("decision-levels")),
+                               &options->decisionLevels, error))
+        return false;
+    *error = stats::regressionOptionsProblem(*options, stats::OptionNames::CommandLine);
+    return error->isEmpty();
+}
+
 bool readPlotOptions(const QCommandLineParser &parser, ReportRequest *request, QString *error)
 {
     int choice = 0;
@@ -154,7 +199,7 @@ bool readPlotOptions(const QCommandLineParser &parser, ReportRequest *request, Q
     if (request->analysis == Analysis::Agreement
         && (parser.isSet(QStringLiteral("plot-dir")) || parser.isSet(QStringLiteral("plot-format")))) {
         *error = BatchReport::tr("--analysis agreement has no plots; --plot-dir and "
-                                 "--plot-format apply to bland-altman");
+                                 "--plot-format apply to bland-altman and regression");
         return false;
     }
     return true;
@@ -170,12 +215,15 @@ bool readOptionValues(const QCommandLineParser &parser, ReportRequest *request, 
     const QString analysisName = parser.value(QStringLiteral("analysis"));
     if (!readPlotOptions(parser, request, error))
         return false;
-    if (request->analysis == Analysis::BlandAltman) {
-        if (!refuseOthersOptions(parser, agreementOnly, analysisName, error))
-            return false;
-    } else if (!refuseOthersOptions(parser, blandAltmanOnly, analysisName, error)) {
+    const bool refused =
+        (request->analysis != Analysis::Agreement
+         && !refuseOthersOptions(parser, agreementOnly, analysisName, error))
+        || (request->analysis != Analysis::BlandAltman
+            && !refuseOthersOptions(parser, blandAltmanOnly, analysisName, error))
+        || (request->analysis != Analysis::Regression
+            && !refuseOthersOptions(parser, regressionOnly, analysisName, error));
+    if (refused)
         return false;
-    }
 
     const QString delimiter = parser.value(QStringLiteral("delimiter"));
     if (!lookUp(delimiterChoices, delimiter, &choice)) {
@@ -194,6 +242,8 @@ bool readOptionValues(const QCommandLineParser &parser, ReportRequest *request, 
 
     if (request->analysis == Analysis::BlandAltman)
         return readBlandAltmanOptions(parser, &request->blandAltman, error);
+    if (request->analysis == Analysis::Regression)
+        return readRegressionOptions(parser, &request->regression, error);
 
     const struct
     {
@@ -220,7 +270,8 @@ void addOptions(QCommandLineParser *parser)
         "Standard column. agreement: accuracy, precision, CCC, TDI, CP and RBS with one-sided "
         "confidence limits, and the number of complete pairs. bland-altman: bias and limits "
         "of agreement with confidence intervals, the proportional bias, and the difference "
-        "plots.\n"
+        "plots. regression: Passing-Bablok or Deming slope and intercept with confidence "
+        "intervals, the linearity test, the bias at decision levels, and the scatter plots.\n"
         "Exit codes: 0 done, 2 usage or input error, 3 statistics error, 4 output not "
         "written."));
     parser->addOptions({
@@ -243,7 +294,7 @@ void addOptions(QCommandLineParser *parser)
          QStringLiteral("0.9")},
         {QStringLiteral("alpha"),
          BatchReport::tr("The significance level: of the one-sided limits (agreement), of the "
-                         "two-sided confidence intervals (bland-altman)."),
+                         "two-sided confidence intervals (bland-altman, regression)."),
          QStringLiteral("A"),
          QStringLiteral("0.05")},
         {QStringLiteral("proportional"),
@@ -266,9 +317,19 @@ void addOptions(QCommandLineParser *parser)
          BatchReport::tr("bland-altman: confidence intervals of the limits from the non-central "
                          "t distribution, or the approximation of Bland and Altman (1999)."),
          choiceList(limitIntervalChoices), QStringLiteral("exact")},
+        {QStringLiteral("method"), BatchReport::tr("regression: the fitting method."),
+         choiceList(methodChoices), QStringLiteral("passing-bablok")},
+        {QStringLiteral("error-ratio"),
+         BatchReport::tr("regression, Deming methods: lambda, the variance of the reference's "
+                         "errors over that of the compared method's."),
+         QStringLiteral("L"), QStringLiteral("1")},
+        {QStringLiteral("decision-levels"),
+         BatchReport::tr("regression: reference values, separated by commas, at which the bias "
+                         "of each compared column is reported."),
+         QStringLiteral("X1,X2,...")},
         {QStringLiteral("plot-dir"),
-         BatchReport::tr("bland-altman: also write one plot per compared column into DIR, "
-                         "named after the column."),
+         BatchReport::tr("bland-altman, regression: also write one plot per compared column "
+                         "into DIR, named after the column."),
          QStringLiteral("DIR")},
         {QStringLiteral("plot-format"), BatchReport::tr("The format of the plot files."),
          choiceList(plotFormatChoices), QStringLiteral("svg")},

@@ -3,6 +3,7 @@
 
 #include "agreementreport.h"
 #include "blandaltman.h"
+#include "regression.h"
 
 #include <QChar>
 #include <QString>
@@ -21,7 +22,7 @@ enum ExitCode {
 
 enum class Format { Html, Csv, Json };
 
-enum class Analysis { Agreement, BlandAltman };
+enum class Analysis { Agreement, BlandAltman, Regression };
 
 enum class PlotFormat { Svg, Png, Pdf };
 
@@ -36,6 +37,7 @@ struct ReportRequest
     QStringList others;
     stats::AgreementOptions options;             // for the agreement
     stats::BlandAltmanOptions blandAltman;       // for the Bland–Altman analysis
+    stats::RegressionOptions regression;         // for the regression
     Format format = Format::Html;
     QString outputFile; // empty: standard output
     QString plotDirectory; // empty: no plot files

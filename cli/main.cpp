@@ -6,6 +6,8 @@
 #include "blandaltmanreport.h"
 #include "diagnostics.h"
 #include "plotexport.h"
+#include "regressionplot.h"
+#include "regressionreport.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -38,6 +40,14 @@ batch::PlotRenderer plotRenderer()
         plots::drawBlandAltmanPlot(&plot, figures, options, reference, compared);
         return plots::plotBytes(&plot, plotFormat(format),
                                 stats::differenceTitle(options.differences, reference, compared));
+    };
+    renderer.regression = [](const QVector<double> &x, const QVector<double> &y,
+                             const stats::RegressionFigures &figures, const QString &reference,
+                             const QString &compared, batch::PlotFormat format) {
+        QCustomPlot plot;
+        plots::drawRegressionPlot(&plot, x, y, figures, reference, compared);
+        return plots::plotBytes(&plot, plotFormat(format),
+                                stats::regressionEquation(figures, reference, compared));
     };
     return renderer;
 }

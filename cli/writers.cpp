@@ -125,6 +125,47 @@ QString differencesName(stats::DifferenceScale scale)
     return QStringLiteral("absolute");
 }
 
+QString methodName(stats::RegressionMethod method)
+{
+    switch (method) {
+    case stats::RegressionMethod::Deming:
+        return QStringLiteral("deming");
+    case stats::RegressionMethod::WeightedDeming:
+        return QStringLiteral("weighted-deming");
+    case stats::RegressionMethod::PassingBablok:
+        break;
+    }
+    return QStringLiteral("passing-bablok");
+}
+
+// A regression figure that the method does not have (the cusum test of a Deming fit, the
+// interval of a Passing-Bablok bias) is no number at all.
+struct RegressionField
+{
+    QString name;
+    double value;
+    bool applies;
+};
+
+QVector<RegressionField> regressionFields(const stats::RegressionFigures &f)
+{
+    const bool passingBablok = f.method == stats::RegressionMethod::PassingBablok;
+    QVector<RegressionField> fields = {{QStringLiteral("slope"), f.slope, true},
+                                       {QStringLiteral("slope_lower"), f.slopeLower, true},
+                                       {QStringLiteral("slope_upper"), f.slopeUpper, true},
+                                       {QStringLiteral("intercept"), f.intercept, true},
+                                       {QStringLiteral("intercept_lower"), f.interceptLower, true},
+                                       {QStringLiteral("intercept_upper"), f.interceptUpper, true},
+                                       {QStringLiteral("cusum_h"), f.cusumH, passingBablok},
+                                       {QStringLiteral("cusum_critical"), f.cusumCritical, passingBablok}};
+    return fields;
+}
+
+QString levelText(double level)
+{
+    return QString::number(level, 'g', QLocale::FloatingPointShortest);
+}
+
 } // namespace
 
 QByteArray figuresCsv(const QStringList &names, const QVector<stats::AgreementFigures> &figures,
@@ -187,6 +228,77 @@ QByteArray blandAltmanJson(const QString &reference, const QStringList &names,
     const QJsonObject document{{QStringLiteral("analysis"), QStringLiteral("bland-altman")},
                                {QStringLiteral("options"), optionObject},
                                {QStringLiteral("results"), resultsJson(names, figures)}};
+    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+}
+
+QByteArray regressionCsv(const QStringList &names, const QVector<stats::RegressionFigures> &figures,
+                         const stats::RegressionOptions &options)
+{
+    QStringList header = {QStringLiteral("name"), QStringLiteral("n"), QStringLiteral("method")};
+    for (const RegressionField &field : regressionFields(stats::RegressionFigures()))
+        header.append(field.name);
+    header.append(QStringLiteral("linear"));
+    for (double level : options.decisionLevels) {
+        const QString column = QStringLiteral("bias_at_") + levelText(level);
+        header << column << column + QStringLiteral("_lower") << column + QStringLiteral("_upper");
+    }
+    QString text = header.join(QLatin1Char(',')) + QLatin1Char('\n');
+    for (int i = 0; i < figures.size(); ++i) {
+        const stats::RegressionFigures &f = figures.at(i);
+        const bool passingBablok = f.method == stats::RegressionMethod::PassingBablok;
+        QStringList fields = {csvField(names.value(i)), QString::number(f.n), methodName(f.method)};
+        for (const RegressionField &field : regressionFields(f))
+            fields.append(field.applies ? numberText(field.value) : QString());
+        fields.append(passingBablok ? booleanText(f.linear) : QString());
+        for (const stats::DecisionLevelBias &bias : f.biasAt) {
+            fields << numberText(bias.bias) << (passingBablok ? QString() : numberText(bias.lower))
+                   << (passingBablok ? QString() : numberText(bias.upper));
+        }
+        text += fields.join(QLatin1Char(',')) + QLatin1Char('\n');
+    }
+    return text.toUtf8();
+}
+
+QByteArray regressionJson(const QString &reference, const QStringList &names,
+                          const QVector<stats::RegressionFigures> &figures,
+                          const stats::RegressionOptions &options)
+{
+    QJsonArray levels;
+    for (double level : options.decisionLevels)
+        levels.append(level);
+    const bool deming = options.method != stats::RegressionMethod::PassingBablok;
+    const QJsonObject optionObject{
+        {QStringLiteral("reference"), reference},
+        {QStringLiteral("method"), methodName(options.method)},
+        {QStringLiteral("error_ratio"), deming ? QJsonValue(options.errorRatio) : QJsonValue(QJsonValue::Null)},
+        {QStringLiteral("alpha"), options.alpha},
+        {QStringLiteral("decision_levels"), levels}};
+    QJsonArray results;
+    for (int i = 0; i < figures.size(); ++i) {
+        const stats::RegressionFigures &f = figures.at(i);
+        const bool passingBablok = f.method == stats::RegressionMethod::PassingBablok;
+        QJsonObject result{{QStringLiteral("name"), names.value(i)},
+                           {QStringLiteral("n"), f.n},
+                           {QStringLiteral("method"), methodName(f.method)}};
+        for (const RegressionField &field : regressionFields(f))
+            result.insert(field.name, field.applies ? jsonNumber(field.value) : QJsonValue(QJsonValue::Null));
+        result.insert(QStringLiteral("linear"),
+                      passingBablok ? QJsonValue(f.linear) : QJsonValue(QJsonValue::Null));
+        result.insert(QStringLiteral("converged"),
+                      f.method == stats::RegressionMethod::WeightedDeming ? QJsonValue(f.converged)
+                                                                          : QJsonValue(QJsonValue::Null));
+        QJsonArray biasAt;
+        for (const stats::DecisionLevelBias &bias : f.biasAt)
+            biasAt.append(QJsonObject{{QStringLiteral("level"), bias.level},
+                                      {QStringLiteral("bias"), jsonNumber(bias.bias)},
+                                      {QStringLiteral("lower"), jsonNumber(bias.lower)},
+                                      {QStringLiteral("upper"), jsonNumber(bias.upper)}});
+        result.insert(QStringLiteral("bias_at"), biasAt);
+        results.append(result);
+    }
+    const QJsonObject document{{QStringLiteral("analysis"), QStringLiteral("regression")},
+                               {QStringLiteral("options"), optionObject},
+                               {QStringLiteral("results"), results}};
     return QJsonDocument(document).toJson(QJsonDocument::Indented);
 }
 

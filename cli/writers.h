@@ -3,6 +3,7 @@
 
 #include "agreementreport.h"
 #include "blandaltman.h"
+#include "regression.h"
 
 #include <QByteArray>
 #include <QString>
@@ -30,6 +31,17 @@ QByteArray blandAltmanCsv(const QStringList &names, const QVector<stats::BlandAl
 QByteArray blandAltmanJson(const QString &reference, const QStringList &names,
                            const QVector<stats::BlandAltmanFigures> &figures,
                            const stats::BlandAltmanOptions &options);
+
+// The regression figures, unrounded. CSV: a header line and one line per compared column,
+// the bias at each decision level in three columns of its own (bias_at_X, bias_at_X_lower,
+// bias_at_X_upper), an empty field where a figure does not apply to the method. JSON:
+// {"analysis": "regression", "options": {...}, "results": [...]}, with null where a figure
+// does not apply or is not finite.
+QByteArray regressionCsv(const QStringList &names, const QVector<stats::RegressionFigures> &figures,
+                         const stats::RegressionOptions &options);
+QByteArray regressionJson(const QString &reference, const QStringList &names,
+                          const QVector<stats::RegressionFigures> &figures,
+                          const stats::RegressionOptions &options);
 
 // Writes the whole document to `outputFile`, only when it is complete, or to
 // standardOutput when no file is named. On failure *error says where and why.

@@ -2,6 +2,7 @@
 
 #include "agreementrequest.h"
 #include "blandaltmanrequest.h"
+#include "regressionrequest.h"
 #include "dataviewwidget.h"
 #include "importexport.h"
 
@@ -47,23 +48,30 @@ bool DataVarWidget::documentOpen() const
 }
 
 // The requests themselves belong to the analysis layer; the container knows whether a data
-// file is open and hands over the view's variables.
+// file is open and hands over the view's variables and its read-out of their values.
+analysis::ColumnReader DataVarWidget::columnReader() const
+{
+    const DataViewWidget *view = dataView;
+    return [view](const QString &name) { return view->getVarValues(name); };
+}
+
 QString DataVarWidget::requestAgreement()
 {
     if (!documentOpen())
         return QString();
-    const DataViewWidget *view = dataView;
-    return analysis::requestAgreement(this, view->getVarNames(), [view](const QString &name) {
-        return view->getVarValues(name);
-    });
+    return analysis::requestAgreement(this, dataView->getVarNames(), columnReader());
 }
 
 analysis::Report DataVarWidget::requestBlandAltman()
 {
     if (!documentOpen())
         return analysis::Report();
-    const DataViewWidget *view = dataView;
-    return analysis::requestBlandAltman(this, view->getVarNames(), [view](const QString &name) {
-        return view->getVarValues(name);
-    });
+    return analysis::requestBlandAltman(this, dataView->getVarNames(), columnReader());
+}
+
+analysis::Report DataVarWidget::requestRegression()
+{
+    if (!documentOpen())
+        return analysis::Report();
+    return analysis::requestRegression(this, dataView->getVarNames(), columnReader());
 }

@@ -1,6 +1,8 @@
 #ifndef CONCORDA_DATAVARWIDGET_H
 #define CONCORDA_DATAVARWIDGET_H
 
+#include "agreementrequest.h"
+
 #include <QString>
 #include <QTabWidget>
 
@@ -28,6 +30,9 @@ public:
     // The Bland–Altman report for the variables the user chooses, or an empty report.
     analysis::Report requestBlandAltman();
 
+    // The regression report for the variables the user chooses, or an empty report.
+    analysis::Report requestRegression();
+
 signals:
     void sWrongType(QString);
     void sVarNewVarAdded(QString);
@@ -38,6 +43,7 @@ public slots:
 private:
     // Whether a data file is open; tells the user when not.
     bool documentOpen() const;
+    analysis::ColumnReader columnReader() const;
 
     DataViewWidget *dataView;
     ImportExport *importExport;

@@ -1,0 +1,233 @@
+#include "regressionreport.h"
+
+#include "reportnumbers.h"
+
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace stats {
+
+namespace {
+
+class RegressionReport
+{
+    Q_DECLARE_TR_FUNCTIONS(RegressionReport)
+};
+
+QString escaped(const QString &text)
+{
+    return text.toHtmlEscaped();
+}
+
+// Four significant digits of a quarter of the interval: the digits the interval can tell
+// apart. An interval without finite ends says nothing; four decimals then.
+int decimalsForInterval(double lower, double upper)
+{
+    const double width = upper - lower;
+    return std::isfinite(width) && width > 0.0 ? decimalsForSpread(width / 4.0) : 4;
+}
+
+QString estimateCell(double value, double lower, double upper, int decimals)
+{
+    const bool interval = !std::isnan(lower) || !std::isnan(upper);
+    if (!interval)
+        return QStringLiteral("<td>%1</td>").arg(reportNumber(value, decimals));
+    const auto end = [decimals](double bound) {
+        // An interval the data do not bound reaches to infinity.
+        return std::isinf(bound) ? (bound > 0 ? QStringLiteral("∞") : QStringLiteral("−∞"))
+                                 : reportNumber(bound, decimals);
+    };
+    return QStringLiteral("<td>%1<br><span class=\"ci\">%2</span></td>")
+        .arg(reportNumber(value, decimals),
+             RegressionReport::tr("%1 to %2").arg(end(lower), end(upper)));
+}
+
+bool isDeming(RegressionMethod method)
+{
+    return method != RegressionMethod::PassingBablok;
+}
+
+QString levelsText(const QVector<double> &levels)
+{
+    if (levels.isEmpty())
+        return RegressionReport::tr("none");
+    QStringList texts;
+    for (double level : levels)
+        texts.append(QString::number(level, 'g', 10));
+    return texts.join(QStringLiteral("; "));
+}
+
+QString optionsTable(const QString &referenceName, const RegressionOptions &options)
+{
+    QString method = regressionMethodName(options.method);
+    if (isDeming(options.method))
+        method += RegressionReport::tr(", error ratio λ = %1").arg(options.errorRatio, 0, 'g', 6);
+    const QString intervals = isDeming(options.method)
+                                  ? RegressionReport::tr("jackknife, t on n − 2 degrees of freedom")
+                                  : RegressionReport::tr("from the ranks of the slopes");
+    return QStringLiteral("<table class=\"options\"><tr><td><b>%1</b> %2</td><td><b>%3</b> %4</td></tr>"
+                          "<tr><td><b>%5</b> %6</td><td><b>%7</b> %8</td></tr></table>")
+        .arg(RegressionReport::tr("Reference:"), escaped(referenceName),
+             RegressionReport::tr("Method:"), method,
+             RegressionReport::tr("Confidence intervals:"),
+             RegressionReport::tr("%1 % (alpha %2), %3")
+                 .arg(percentText(1.0 - options.alpha), QString::number(options.alpha, 'g', 6), intervals),
+             RegressionReport::tr("Decision levels:"), levelsText(options.decisionLevels));
+}
+
+QString headerRow(const RegressionOptions &options)
+{
+    const QString level = percentText(1.0 - options.alpha);
+    QString header = QStringLiteral("<tr><th></th><th>n</th><th>%1</th><th>%2</th>")
+                         .arg(RegressionReport::tr("Slope<br>(%1 % CI)").arg(level),
+                              RegressionReport::tr("Intercept<br>(%1 % CI)").arg(level));
+    if (options.method == RegressionMethod::PassingBablok)
+        header += QStringLiteral("<th>%1</th>").arg(RegressionReport::tr("Linearity (cusum)"));
+    else if (options.method == RegressionMethod::WeightedDeming)
+        header += QStringLiteral("<th>%1</th>").arg(RegressionReport::tr("Reweighting"));
+    return header + QStringLiteral("</tr>");
+}
+
+QString linearityText(const RegressionFigures &f)
+{
+    const QString verdict = f.linear ? RegressionReport::tr("linear") : RegressionReport::tr("not linear");
+    return RegressionReport::tr("H = %1 (critical %2): %3")
+        .arg(reportNumber(f.cusumH, 3), reportNumber(f.cusumCritical, 3), verdict);
+}
+
+QString reweightingText(const RegressionFigures &f)
+{
+    const QString rounds = f.iterations == 1 ? RegressionReport::tr("1 round")
+                                             : RegressionReport::tr("%1 rounds").arg(f.iterations);
+    if (f.converged)
+        return RegressionReport::tr("settled after %1").arg(rounds);
+    return RegressionReport::tr("did not settle in %1").arg(rounds);
+}
+
+QString resultRow(const QString &name, const RegressionFigures &f, const RegressionOptions &options)
+{
+    QString row = QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td>").arg(escaped(name)).arg(f.n)
+                  + estimateCell(f.slope, f.slopeLower, f.slopeUpper,
+                                 decimalsForInterval(f.slopeLower, f.slopeUpper))
+                  + estimateCell(f.intercept, f.interceptLower, f.interceptUpper,
+                                 decimalsForInterval(f.interceptLower, f.interceptUpper));
+    if (options.method == RegressionMethod::PassingBablok)
+        row += QStringLiteral("<td class=\"text\">%1</td>").arg(linearityText(f));
+    else if (options.method == RegressionMethod::WeightedDeming)
+        row += QStringLiteral("<td class=\"text\">%1</td>").arg(reweightingText(f));
+    return row + QStringLiteral("</tr>");
+}
+
+QString decisionLevelTable(const QStringList &names, const QVector<RegressionFigures> &figures,
+                           const RegressionOptions &options)
+{
+    if (options.decisionLevels.isEmpty())
+        return QString();
+    QString html = QStringLiteral("<h3>%1</h3><table><tr><th></th><th>%2</th><th>%3</th></tr>")
+                       .arg(RegressionReport::tr("Bias at the decision levels"),
+                            RegressionReport::tr("Decision level"),
+                            isDeming(options.method)
+                                ? RegressionReport::tr("Bias<br>(%1 % CI)").arg(percentText(1.0 - options.alpha))
+                                : RegressionReport::tr("Bias"));
+    for (int i = 0; i < figures.size(); ++i) {
+        const RegressionFigures &f = figures.at(i);
+        const int decimals = decimalsForInterval(f.interceptLower, f.interceptUpper);
+        for (const DecisionLevelBias &bias : f.biasAt) {
+            html += QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td>")
+                        .arg(escaped(names.value(i)), QString::number(bias.level, 'g', 10))
+                    + estimateCell(bias.bias, bias.lower, bias.upper, decimals) + QStringLiteral("</tr>");
+        }
+    }
+    return html + QStringLiteral("</table>");
+}
+
+QString signedTerm(double value, int decimals)
+{
+    const QString magnitude = reportNumber(std::fabs(value), decimals);
+    return value < 0 ? QStringLiteral(" − ") + magnitude : QStringLiteral(" + ") + magnitude;
+}
+
+} // namespace
+
+QString regressionMethodName(RegressionMethod method)
+{
+    switch (method) {
+    case RegressionMethod::Deming:
+        return RegressionReport::tr("Deming");
+    case RegressionMethod::WeightedDeming:
+        return RegressionReport::tr("weighted Deming");
+    case RegressionMethod::PassingBablok:
+        break;
+    }
+    return RegressionReport::tr("Passing–Bablok");
+}
+
+QString regressionEquation(const RegressionFigures &figures, const QString &reference,
+                           const QString &compared)
+{
+    return QStringLiteral("%1 = %2 × %3%4")
+        .arg(compared,
+             reportNumber(figures.slope, decimalsForInterval(figures.slopeLower, figures.slopeUpper)),
+             reference,
+             signedTerm(figures.intercept,
+                        decimalsForInterval(figures.interceptLower, figures.interceptUpper)));
+}
+
+bool parseDecisionLevels(const QString &text, QVector<double> *levels, QString *bad)
+{
+    levels->clear();
+    const QStringList parts = text.split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+    for (QString part : parts) {
+        bool ok = false;
+        const double level = QString(part).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        if (!ok || !std::isfinite(level)) {
+            *bad = part;
+            return false;
+        }
+        levels->append(level);
+    }
+    return true;
+}
+
+QString regressionDocument(const QString &referenceName, const QStringList &names,
+                           const QVector<RegressionFigures> &figures,
+                           const RegressionOptions &options, const QStringList &plotImages)
+{
+    const QString title = RegressionReport::tr("Method-comparison regression");
+    QString html = QStringLiteral(
+        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title><style>"
+        "body{font-family:sans-serif;}h2{font-size:140%;}h3{font-size:115%;}"
+        "table{border-collapse:collapse;margin-bottom:12px;}"
+        "th,td{border:1px solid black;padding:5px;}th{text-align:left;}"
+        "td{white-space:nowrap;text-align:right;}td.name,td.text{text-align:left;}"
+        "td.name{font-weight:bold;}table.options td{text-align:left;white-space:normal;}"
+        "span.ci{font-size:85%;color:#444;}</style></head>\n<body><h2>%1</h2>")
+                       .arg(title);
+    html += optionsTable(referenceName, options);
+    html += QStringLiteral("<table>") + headerRow(options);
+    for (int i = 0; i < figures.size(); ++i)
+        html += resultRow(names.value(i), figures.at(i), options);
+    html += QStringLiteral("</table>");
+    html += QStringLiteral("<p>%1</p>").arg(RegressionReport::tr(
+        "The line: compared = slope × reference + intercept. A slope interval that holds 1 and "
+        "an intercept interval that holds 0 are consistent with agreement; a slope other than 1 "
+        "is a proportional difference, an intercept other than 0 a constant one."));
+    html += decisionLevelTable(names, figures, options);
+    for (int i = 0; i < figures.size(); ++i) {
+        const QString image = plotImages.value(i);
+        if (image.isEmpty())
+            continue;
+        html += QStringLiteral("<h3>%1</h3><p>%2</p><img src=\"%3\" width=\"800\" height=\"600\" alt=\"%4\">")
+                    .arg(escaped(names.value(i)),
+                         escaped(regressionEquation(figures.at(i), referenceName, names.value(i))),
+                         escaped(image),
+                         escaped(RegressionReport::tr("Scatter plot of %1 against %2")
+                                     .arg(names.value(i), referenceName)));
+    }
+    html += QStringLiteral("</body></html>");
+    return html;
+}
+
+} // namespace stats
