@@ -127,6 +127,14 @@ QString dataProblem(const QVector<double> &x, const QVector<double> &y,
                                      .arg(name)
                                      .arg(n)
                                      .arg(maximumPassingBablokPairs));
+    if (options.method == RegressionMethod::WeightedDeming && n > maximumWeightedDemingPairs)
+        return notComputed(name, QObject::tr("%1 has %2 complete pairs with the Gold Standard, "
+                                             "and weighted Deming, whose intervals refit the line "
+                                             "without each pair in turn, takes at most %3 (Deming "
+                                             "takes any number)")
+                                     .arg(name)
+                                     .arg(n)
+                                     .arg(maximumWeightedDemingPairs));
     // With two different reference values some pair has a finite slope, so this also
     // covers "every slope undefined".
     if (std::all_of(x.cbegin(), x.cend(), [&x](double value) { return value == x[0]; }))

@@ -53,12 +53,18 @@ struct RegressionFigures
     double cusumCritical = std::numeric_limits<double>::quiet_NaN(); // Passing-Bablok only
     bool linear = false;   // Passing-Bablok: H below the critical value
     int iterations = 0;    // weighted Deming: rounds of reweighting used
-    bool converged = true; // weighted Deming: whether slope and intercept settled
+    bool converged = true; // weighted Deming: whether the last round moved the slope by less
+                           // than 1e-6 and the intercept by less than 1e-6 times the largest
+                           // |reading| (a relative bound, so that units do not matter)
     QVector<DecisionLevelBias> biasAt; // one per decision level, in the order given
 };
 
 // Passing-Bablok forms n(n - 1)/2 slopes and keeps them: about 100 MB at this many pairs.
 constexpr qint64 maximumPassingBablokPairs = 5000;
+
+// Weighted Deming refits the line without each pair in turn for its intervals, each refit
+// a few rounds over all pairs: about 2 s at this many pairs.
+constexpr qint64 maximumWeightedDemingPairs = 10000;
 
 // Weighted Deming stops reweighting after this many rounds if the line has not settled.
 constexpr int maximumWeightingRounds = 30;
@@ -75,7 +81,8 @@ QString regressionOptionsProblem(const RegressionOptions &options, OptionNames n
 
 // Why the regression of the compared variable `name` on the reference cannot be computed
 // (the options, a reading that is not finite, fewer than 3 complete pairs, all reference
-// values equal, more pairs than Passing-Bablok takes, a line that is not finite), as one
+// values equal, more pairs than Passing-Bablok or weighted Deming takes, a line that is
+// not finite), as one
 // sentence in the user's terms naming `name`; empty when it can be computed. It fits the
 // line to find out (for Passing-Bablok that is most of the work): regressionFigures checks
 // and computes in one pass.

@@ -106,6 +106,7 @@ private slots:
     void jackknifeMatchesRefits_data();
     void jackknifeMatchesRefits();
     void intervalsThatCannotBeFormed();
+    void weightedDemingThatDoesNotSettle();
     void problems_data();
     void problems();
     void commandLineOptionNames_data();
@@ -726,6 +727,20 @@ void tst_Regression::intervalsThatCannotBeFormed()
         QVERIFY2(std::isnan(limit), qPrintable(QString::number(limit)));
 }
 
+// Readings on both sides of 0 give weights that pull the line back and forth: after the
+// last round the figures are those of that round, and the result says it did not settle.
+// The script gives weighted([0, 2, 6, 6, 15], [-4, 1, -3, 12, 11], 1, 15)
+// = (-4.784296293380224, 2.795931298496199, 30).
+void tst_Regression::weightedDemingThatDoesNotSettle()
+{
+    const RegressionFigures f = regression({0, 2, 6, 6, 15}, {-4, 1, -3, 12, 11},
+                                           options(RegressionMethod::WeightedDeming));
+    QCOMPARE(f.iterations, maximumWeightingRounds);
+    QVERIFY(!f.converged);
+    CONCORDA_FUZZY_COMPARE(f.slope, 2.795931298496199, 1e-9);
+    CONCORDA_FUZZY_COMPARE(f.intercept, -4.784296293380224, 1e-9);
+}
+
 void tst_Regression::problems_data()
 {
     QTest::addColumn<QVector<double>>("gold");
@@ -780,14 +795,24 @@ void tst_Regression::problems_data()
                                         << prefix + "Decision levels must be finite numbers.";
     QVector<double> many;
     for (int i = 0; i <= maximumPassingBablokPairs; ++i)
-        many.append(i % 97 + 0.01 * i);
+        many.append(1 + i % 97 + 0.01 * i);
     QTest::newRow("5001 pairs, Passing-Bablok")
         << many << many << options(pb) << qint64(5001)
         << prefix + "POC1 has 5001 complete pairs with the Gold Standard, and Passing–Bablok, "
                     "which compares every pair with every other, takes at most 5000 (Deming "
                     "takes any number).";
-    QTest::newRow("5001 pairs, Deming") << many << many << options(deming) << qint64(5001)
-                                        << QString();
+    QTest::newRow("5001 pairs, weighted Deming") << many << many << options(weighted) << qint64(5001)
+                                                 << QString();
+    QVector<double> more;
+    for (int i = 0; i <= maximumWeightedDemingPairs; ++i)
+        more.append(1 + i % 97 + 0.01 * i);
+    QTest::newRow("10001 pairs, weighted Deming")
+        << more << more << options(weighted) << qint64(10001)
+        << prefix + "POC1 has 10001 complete pairs with the Gold Standard, and weighted Deming, "
+                    "whose intervals refit the line without each pair in turn, takes at most "
+                    "10000 (Deming takes any number).";
+    QTest::newRow("10001 pairs, Deming") << more << more << options(deming) << qint64(10001)
+                                         << QString();
     // Covariance 0 and more spread in y than in x: the Deming line stands vertical.
     QTest::newRow("no covariance") << gold << QVector<double>{10, -10, 0, -10, 10}
                                    << options(deming) << qint64(5)
