@@ -36,7 +36,7 @@ struct WeightedDemingFit
 {
     Line line;              // NaN when some pair cannot be weighted or no line is finite
     int rounds = 0;         // rounds of reweighting done
-    bool converged = false; // the last round changed slope and intercept by less than the tolerances
+    bool converged = false; // the last round moved slope and intercept less than the tolerances
 };
 
 // Linnet's weighted Deming (proportional errors) through every pair but `skip`: from the

@@ -78,9 +78,10 @@ PassingBablokFit passingBablokFit(const QVector<double> &x, const QVector<double
     // A slope of -1 or 1 up to the rounding of the four readings counts as exactly that:
     // readings given in decimals are not exact in binary, so a pair whose decimal slope is
     // -1 can compute to -0.9999999999999996, and the shift must not hang on that.
+    constexpr double epsilon = std::numeric_limits<double>::epsilon();
     QVector<double> magnitude(static_cast<int>(n));
     for (int i = 0; i < n; ++i)
-        magnitude[i] = 4 * std::numeric_limits<double>::epsilon() * (std::fabs(px[i]) + std::fabs(py[i]));
+        magnitude[i] = 4 * epsilon * (std::fabs(px[i]) + std::fabs(py[i]));
     for (qint64 i = 0; i < n; ++i) {
         for (qint64 j = i + 1; j < n; ++j) {
             const double dx = px[j] - px[i];

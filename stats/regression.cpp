@@ -54,13 +54,15 @@ double tailProbability(double alpha)
     return std::max(alpha / 2, std::numeric_limits<double>::min());
 }
 
-double normalQuantile(double alpha)
+// The quantiles at 1 - alpha/2, taken from the upper tail so that a small alpha keeps its
+// digits.
+double normalCriticalValue(double alpha)
 {
     return boost::math::quantile(
         boost::math::complement(boost::math::normal_distribution<>(0, 1), tailProbability(alpha)));
 }
 
-double studentQuantile(double degreesOfFreedom, double alpha)
+double studentCriticalValue(double degreesOfFreedom, double alpha)
 {
     return boost::math::quantile(boost::math::complement(
         boost::math::students_t_distribution<>(degreesOfFreedom), tailProbability(alpha)));
@@ -107,9 +109,9 @@ QString dataProblem(const QVector<double> &x, const QVector<double> &y,
 {
     for (int i = 0; i < x.size(); ++i) {
         if (!std::isfinite(x[i]) || !std::isfinite(y[i]))
-            return notComputed(
-                name, QObject::tr("%1 or the Gold Standard holds a reading too large to compute with")
-                          .arg(name));
+            return notComputed(name, QObject::tr("%1 or the Gold Standard holds a reading too "
+                                                 "large to compute with")
+                                         .arg(name));
     }
     const qint64 n = x.size();
     if (n < 3) {
@@ -155,7 +157,8 @@ struct Outcome
 void addPassingBablok(const ScaledPairs &pairs, const RegressionOptions &options, Extent extent,
                       const QString &name, Outcome *outcome)
 {
-    const PassingBablokFit fit = passingBablokFit(pairs.x, pairs.y, normalQuantile(options.alpha));
+    const PassingBablokFit fit =
+        passingBablokFit(pairs.x, pairs.y, normalCriticalValue(options.alpha));
     RegressionFigures &f = outcome->figures;
     if (!std::isfinite(fit.line.slope)) {
         outcome->problem = notComputed(
@@ -230,7 +233,7 @@ void addDeming(const ScaledPairs &pairs, const RegressionOptions &options, Exten
     } else {
         leftOut = demingLinesLeavingOneOut(pairs.x, pairs.y, lambda);
     }
-    const double t = studentQuantile(n - 2, options.alpha);
+    const double t = studentCriticalValue(n - 2, options.alpha);
     QVector<double> slopes(n);
     QVector<double> intercepts(n);
     for (int i = 0; i < n; ++i) {

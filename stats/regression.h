@@ -20,7 +20,8 @@ enum class RegressionMethod { PassingBablok, Deming, WeightedDeming };
 struct RegressionOptions
 {
     RegressionMethod method = RegressionMethod::PassingBablok;
-    double errorRatio = 1;          // lambda = var(reference errors) / var(compared errors); Deming methods only
+    double errorRatio = 1;          // lambda = var(reference errors) / var(compared errors);
+                                    // Deming methods only
     double alpha = 0.05;            // two-sided confidence intervals at level 1 - alpha
     QVector<double> decisionLevels; // reference values X_c at which the bias is reported
 };
@@ -48,7 +49,7 @@ struct RegressionFigures
     double intercept = std::numeric_limits<double>::quiet_NaN();
     double interceptLower = std::numeric_limits<double>::quiet_NaN();
     double interceptUpper = std::numeric_limits<double>::quiet_NaN();
-    double errorRatio = std::numeric_limits<double>::quiet_NaN();    // lambda for the Deming methods
+    double errorRatio = std::numeric_limits<double>::quiet_NaN();    // lambda, Deming methods
     double cusumH = std::numeric_limits<double>::quiet_NaN();        // Passing-Bablok only
     double cusumCritical = std::numeric_limits<double>::quiet_NaN(); // Passing-Bablok only
     bool linear = false;   // Passing-Bablok: H below the critical value

@@ -19,10 +19,12 @@ Q_DECLARE_METATYPE(stats::RegressionMethod)
 Q_DECLARE_METATYPE(stats::RegressionOptions)
 
 // The worked values below come from a short script written for these tests, independent
-// of the code under test: the formulas as a statistician writes them, a full sort of the
-// slopes, a refit for every left-out pair, Student's t from its density. Python 3:
+// of the code under test: the formulas as a statistician writes them, Passing-Bablok in
+// exact rational arithmetic with a full sort of the slopes, a refit for every left-out
+// pair, Student's t from its density. Python 3:
 //
-//   import math, statistics as st
+//   import itertools, math, statistics as st
+//   from fractions import Fraction
 //   def deming(x, y, lam):
 //       mx, my = st.fmean(x), st.fmean(y)
 //       u = sum((a-mx)**2 for a in x); q = sum((b-my)**2 for b in y)
@@ -44,16 +46,17 @@ Q_DECLARE_METATYPE(stats::RegressionOptions)
 //           a, b = my-b2*mx, b2
 //           if done: break
 //       return a, b, rounds
-//   def tquantile(df, p):  # upper p-quantile: bisection on 1/2 + Simpson's integral of the density
+//   def tquantile(df, p):  # upper p-quantile: bisection on 1/2 + Simpson's integral of the pdf
 //       c = math.exp(math.lgamma((df+1)/2)-math.lgamma(df/2))/math.sqrt(df*math.pi)
 //       f = lambda t: c*(1+t*t/df)**(-(df+1)/2)
-//       cdf = lambda t, m=4000: 0.5+t/m/3*(f(0)+f(t)+sum((4 if i % 2 else 2)*f(i*t/m) for i in range(1, m)))
+//       simpson = lambda t, m: t/m/3*(f(0)+f(t)+sum((2+2*(i % 2))*f(i*t/m) for i in range(1, m)))
+//       cdf = lambda t: 0.5+simpson(t, 4000)
 //       lo, hi = 0.0, 50.0
 //       for _ in range(60):
 //           mid = (lo+hi)/2
 //           lo, hi = (mid, hi) if cdf(mid) < 1-p else (lo, mid)
 //       return lo
-//   def jackknife(x, y, fit, levels, alpha=0.05):  # [(estimate, lower, upper)] for b, a, biases; rounds
+//   def jackknife(x, y, fit, levels, alpha=0.05):  # [(estimate, lower, upper)] of b, a, bias; rounds
 //       n = len(x); a, b, rounds = fit(x, y); t = tquantile(n-2, alpha/2)
 //       left = [fit(x[:i]+x[i+1:], y[:i]+y[i+1:]) for i in range(n)]
 //       out = []
@@ -63,7 +66,7 @@ Q_DECLARE_METATYPE(stats::RegressionOptions)
 //           se = st.stdev([n*e-(n-1)*of(ai, bi) for ai, bi, _ in left])/math.sqrt(n)
 //           out.append((e, e-t*se, e+t*se))
 //       return out, rounds
-//   def passing_bablok(x, y, alpha=0.05):  # b, b_lower, b_upper, a, a_lower, a_upper, H, critical
+//   def passing_bablok(x, y, alpha=0.05):  # exact: x, y are Fractions of the decimal readings
 //       n = len(x); pairs = [(i, j) for i in range(n) for j in range(i+1, n)]
 //       sign = lambda i, j: (x[j]-x[i])*(y[j]-y[i])
 //       tau = sum(sign(i, j) > 0 for i, j in pairs)-sum(sign(i, j) < 0 for i, j in pairs)
@@ -76,18 +79,22 @@ Q_DECLARE_METATYPE(stats::RegressionOptions)
 //       med = lambda m: rank((m+1)//2) if m % 2 else (rank(m//2)+rank(m//2+1))/2
 //       C = round(st.NormalDist().inv_cdf(1-alpha/2)*math.sqrt(n*(n-1)*(2*n+5)/18))
 //       b, bl, bu = med(N+k), med(N-C+k), med(N+C+k)
-//       a = st.median([v-b*u for u, v in zip(x, y)])
-//       al, au = st.median([v-bu*u for u, v in zip(x, y)]), st.median([v-bl*u for u, v in zip(x, y)])
+//       intercept = lambda slope: st.median([v-slope*u for u, v in zip(x, y)])
+//       a, al, au = intercept(b), intercept(bu), intercept(bl)
 //       r = [v-a-b*u for u, v in zip(x, y)]; l, L = sum(v > 0 for v in r), sum(v < 0 for v in r)
 //       score = [math.sqrt(L/l) if v > 0 else -math.sqrt(l/L) if v < 0 else 0 for v in r]
-//       cusum = 0; H = 0
-//       for i in sorted(range(n), key=lambda i: (y[i]+x[i]/b-a)/math.sqrt(1+1/b**2)):
-//           cusum += score[i]; H = max(H, abs(cusum))
+//       # Order by (y + x/b - a)/sqrt(1 + 1/b^2), whose denominator is common and positive;
+//       # points at the same place enter the sum together.
+//       place = lambda i: y[i]+x[i]/b-a
+//       cusum = H = 0
+//       for _, group in itertools.groupby(sorted(range(n), key=place), key=place):
+//           cusum += sum(score[i] for i in group); H = max(H, abs(cusum))
 //       return b, bl, bu, a, al, au, H/math.sqrt(L+1), math.sqrt(-math.log(alpha/2)/2)
 //
 // Each row's figures are its output, printed with '%.15g', for the row's data:
-// passing_bablok(x, y, alpha); jackknife(x, y, lambda u, v: deming(u, v, lam), levels);
-// jackknife(x, y, lambda u, v: weighted(u, v, lam, max(map(abs, x + y))), levels).
+// passing_bablok(exact(x), exact(y), alpha) with exact = lambda v: [Fraction(str(u)) for u
+// in v]; jackknife(x, y, lambda u, v: deming(u, v, lam), levels); jackknife(x, y, lambda u,
+// v: weighted(u, v, lam, max(map(abs, x + y))), levels).
 class tst_Regression : public QObject
 {
     Q_OBJECT
@@ -238,7 +245,8 @@ Pairs hemoglobin()
     "130,130,247,242.5 230,230,300,274 50,50,60.4,62.4 500,500,557.5,537.5 500,500,502.5,505 "
     "60,60,119,123.5 ";
     Pairs pairs;
-    const QStringList samples = QString::fromLatin1(rows).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList samples =
+        QString::fromLatin1(rows).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     for (const QString &sample : samples) {
         const QStringList r = sample.split(QLatin1Char(','));
         pairs.x.append((r[2].toDouble() + r[3].toDouble()) / 2);
@@ -316,7 +324,8 @@ void tst_Regression::passingBablok_data()
                                                     0.577350269189626}
                                  << true;
     QTest::newRow("bending") << bending() << 0.05
-                             << QVector<double>{1.05, 0.85, 1.25, 2.05, -1.25, 4.95, 1.80739222823013}
+                             << QVector<double>{1.05, 0.85, 1.25, 2.05, -1.25, 4.95,
+                                                1.80739222823013}
                              << false;
     QTest::newRow("hemoglobin")
         << hemoglobin() << 0.05
@@ -749,7 +758,8 @@ void tst_Regression::problems_data()
     QTest::addColumn<qint64>("n");
     QTest::addColumn<QString>("problem");
 
-    const QString prefix = QStringLiteral("The regression of POC1 on the Gold Standard cannot be computed: ");
+    const QString prefix =
+        QStringLiteral("The regression of POC1 on the Gold Standard cannot be computed: ");
     const QVector<double> gold{1, 2, 3, 4, 5};
     const QVector<double> other{1.2, 1.9, 3.3, 4.1, 4.8};
     const auto pb = RegressionMethod::PassingBablok;
@@ -769,8 +779,8 @@ void tst_Regression::problems_data()
                                         << options(weighted) << qint64(2)
                                         << prefix + "POC1 has 2 complete pairs with the Gold "
                                                     "Standard, and a regression needs at least 3.";
-    QTest::newRow("constant reference") << QVector<double>{5, 5, 5, 5} << QVector<double>{1, 2, 3, 4}
-                                        << options(pb) << qint64(4)
+    QTest::newRow("constant reference") << QVector<double>{5, 5, 5, 5}
+                                        << QVector<double>{1, 2, 3, 4} << options(pb) << qint64(4)
                                         << prefix + "the Gold Standard has the same value in "
                                                     "every pair with POC1.";
     QTest::newRow("infinite reading") << QVector<double>{1, 2, infinity, 4} << other.mid(0, 4)
@@ -801,8 +811,8 @@ void tst_Regression::problems_data()
         << prefix + "POC1 has 5001 complete pairs with the Gold Standard, and Passing–Bablok, "
                     "which compares every pair with every other, takes at most 5000 (Deming "
                     "takes any number).";
-    QTest::newRow("5001 pairs, weighted Deming") << many << many << options(weighted) << qint64(5001)
-                                                 << QString();
+    QTest::newRow("5001 pairs, weighted Deming")
+        << many << many << options(weighted) << qint64(5001) << QString();
     QVector<double> more;
     for (int i = 0; i <= maximumWeightedDemingPairs; ++i)
         more.append(1 + i % 97 + 0.01 * i);
@@ -950,7 +960,8 @@ void tst_Regression::anyComputableInputGivesFiniteFigures()
         for (int i = 0; i < n; ++i) {
             // Palette readings, noisy readings about a level, or a mix of the two.
             const bool fromPalette = kind == 0 || (kind == 2 && generator() % 2 == 0);
-            x.append(fromPalette ? pick(readings) : level + level * 0.1 * noise(generator) + noise(generator));
+            x.append(fromPalette ? pick(readings)
+                                 : level * (1 + 0.1 * noise(generator)) + noise(generator));
             y.append(fromPalette ? pick(readings) : x.last() * (1 + 0.05 * noise(generator)));
         }
         const RegressionOptions o =
