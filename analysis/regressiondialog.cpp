@@ -4,12 +4,11 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+#include <QListWidget>
 
 RegressionDialog::RegressionDialog(QWidget *parent)
     : AnalysisDialog(parent, tr("Regression"))
@@ -46,10 +45,6 @@ RegressionDialog::RegressionDialog(QWidget *parent)
 
     connect(methodBox, SIGNAL(currentIndexChanged(int)), this, SLOT(onMethodChanged(int)));
     connect(levelsEdit, SIGNAL(textChanged(QString)), this, SLOT(onDecisionLevelsEdited()));
-    connect(goldStandardList()->model(), SIGNAL(rowsInserted(QModelIndex,int,int)), this,
-            SLOT(onDecisionLevelsEdited()));
-    connect(otherDataList()->model(), SIGNAL(rowsInserted(QModelIndex,int,int)), this,
-            SLOT(onDecisionLevelsEdited()));
     onMethodChanged(methodBox->currentIndex());
     onDecisionLevelsEdited();
 }
@@ -78,14 +73,19 @@ void RegressionDialog::onMethodChanged(int index)
     errorRatioBox->setEnabled(stats::RegressionMethod(index) != stats::RegressionMethod::PassingBablok);
 }
 
+bool RegressionDialog::optionsAcceptable() const
+{
+    QVector<double> levels;
+    QString bad;
+    return stats::parseDecisionLevels(levelsEdit->text(), &levels, &bad);
+}
+
 void RegressionDialog::onDecisionLevelsEdited()
 {
-    onListsChanged();
     QVector<double> levels;
     QString bad;
     const bool readable = stats::parseDecisionLevels(levelsEdit->text(), &levels, &bad);
     levelsProblem->setText(readable ? QString() : tr("“%1” is not a number").arg(bad));
     levelsProblem->setVisible(!readable);
-    QPushButton *ok = findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok);
-    ok->setEnabled(ok->isEnabled() && readable);
+    onListsChanged();
 }

@@ -29,6 +29,9 @@ public slots:
     void onMethodChanged(int index);
     void onDecisionLevelsEdited();
 
+protected:
+    bool optionsAcceptable() const override;
+
 private:
     QComboBox *methodBox;
     QDoubleSpinBox *errorRatioBox;

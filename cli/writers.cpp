@@ -237,7 +237,7 @@ QByteArray regressionCsv(const QStringList &names, const QVector<stats::Regressi
     QStringList header = {QStringLiteral("name"), QStringLiteral("n"), QStringLiteral("method")};
     for (const RegressionField &field : regressionFields(stats::RegressionFigures()))
         header.append(field.name);
-    header.append(QStringLiteral("linear"));
+    header << QStringLiteral("linear") << QStringLiteral("converged");
     for (double level : options.decisionLevels) {
         const QString column = QStringLiteral("bias_at_") + levelText(level);
         header << column << column + QStringLiteral("_lower") << column + QStringLiteral("_upper");
@@ -250,6 +250,8 @@ QByteArray regressionCsv(const QStringList &names, const QVector<stats::Regressi
         for (const RegressionField &field : regressionFields(f))
             fields.append(field.applies ? numberText(field.value) : QString());
         fields.append(passingBablok ? booleanText(f.linear) : QString());
+        fields.append(f.method == stats::RegressionMethod::WeightedDeming ? booleanText(f.converged)
+                                                                          : QString());
         for (const stats::DecisionLevelBias &bias : f.biasAt) {
             fields << numberText(bias.bias) << (passingBablok ? QString() : numberText(bias.lower))
                    << (passingBablok ? QString() : numberText(bias.upper));

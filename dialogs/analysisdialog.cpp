@@ -165,7 +165,13 @@ void AnalysisDialog::onChosenOFListItemSelected()
     moveOFButton->setArrowType(Qt::LeftArrow);
 }
 
+bool AnalysisDialog::optionsAcceptable() const
+{
+    return true;
+}
+
 void AnalysisDialog::onListsChanged()
 {
-    buttons->button(QDialogButtonBox::Ok)->setEnabled(gstdList->count() > 0 && ofList->count() > 0);
+    buttons->button(QDialogButtonBox::Ok)
+        ->setEnabled(gstdList->count() > 0 && ofList->count() > 0 && optionsAcceptable());
 }

@@ -12,7 +12,8 @@ class QToolButton;
 // The dialog of an analysis that compares variables with a reference: the lists
 // "Variable(s)", "Gold Standard" (one variable) and "Other Data" (one or more), with move
 // buttons that behave as in the agreement dialog, a form for the analysis's options below
-// them, and OK and Cancel. OK is enabled once both lists hold a variable.
+// them, and OK and Cancel. OK is enabled once both lists hold a variable and the options
+// are acceptable.
 class AnalysisDialog : public QDialog
 {
     Q_OBJECT
@@ -40,11 +41,16 @@ public slots:
     void onVarsListItemsSelected();
     void onChosenGSTDListItemSelected();
     void onChosenOFListItemSelected();
+    // Enables OK when both lists hold a variable and the options are acceptable.
     void onListsChanged();
 
 protected:
     // The form the analysis puts its options into, one labelled row each.
     QFormLayout *optionsForm() const;
+
+    // Whether the options as entered can be used; an analysis whose options can be typed
+    // wrong says so here and calls onListsChanged() when they change.
+    virtual bool optionsAcceptable() const;
 
 private:
     void createWidgets(const QString &title);

@@ -62,7 +62,7 @@ void tst_MainWindow::metaObjectOrder()
 {
     QCOMPARE(ownMethods(MainWindow::staticMetaObject),
              QStringList({"slot onAbout()", "slot onAMean()", "slot onAStdDev()", "slot onAgreement()",
-                          "slot onBlandAltman()"}));
+                          "slot onBlandAltman()", "slot onRegression()"}));
 }
 
 void tst_MainWindow::minimumSize()
@@ -82,7 +82,7 @@ void tst_MainWindow::menus()
     const QList<QAction *> menus = window.menuBar()->actions();
     QCOMPARE(actionTexts(menus), QStringList({"&File", "&Statistics"}));
     QCOMPARE(actionTexts(menus[0]->menu()->actions()), QStringList({"&Open"}));
-    QCOMPARE(actionTexts(menus[1]->menu()->actions()), QStringList({"&Agreement", "&Bland–Altman…"}));
+    QCOMPARE(actionTexts(menus[1]->menu()->actions()), QStringList({"&Agreement", "&Bland–Altman…", "&Regression…"}));
     for (const QAction *action : window.findChildren<QAction *>())
         QVERIFY2(action->shortcut().isEmpty(), qPrintable(action->text()));
 }
@@ -94,7 +94,7 @@ void tst_MainWindow::actionsInOrder()
         actionTexts(window.findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly));
     QCOMPARE(texts, QStringList({"&Open", "&Close", "&Undo", "&Redo", "&Copy", "&Cut", "&Paste",
                                  "&About", "&Mean", "&Standard deviation", "&Agreement",
-                                 "&Bland–Altman…"}));
+                                 "&Bland–Altman…", "&Regression…"}));
 }
 
 void tst_MainWindow::ctrlQCloses()

@@ -2,6 +2,8 @@
 #include "blandaltmanplot.h"
 #include "blandaltmanreport.h"
 #include "plotframe.h"
+#include "regressionplot.h"
+#include "regressionreport.h"
 #include "plotexport.h"
 
 #include <QImage>
@@ -73,6 +75,8 @@ private slots:
     void exports_data();
     void exports();
     void saveKeepsOldFileOnFailure();
+    void regressionItems_data();
+    void regressionItems();
 };
 
 // The lines and bands stand at the figures' values in data coordinates, the labels carry
@@ -200,6 +204,58 @@ void tst_Plots::saveKeepsOldFileOnFailure()
     QVERIFY(!plots::savePlot(&plot, plots::PlotFormat::Svg, QStringLiteral("t"),
                              dir.filePath(QStringLiteral("missing/plot.svg")), &error));
     QVERIFY(!error.isEmpty());
+}
+
+void tst_Plots::regressionItems_data()
+{
+    QTest::addColumn<bool>("equalScales");
+    QTest::newRow("equal scales") << true;
+    QTest::newRow("scales of their own") << false;
+}
+
+// The identity line through (0, 0) and (1, 1), the fitted line over the data's range only,
+// its equation in a corner, every point within the axes; with equal scales a unit is as
+// long across as up.
+void tst_Plots::regressionItems()
+{
+    QFETCH(bool, equalScales);
+    const QVector<double> x = {2, 4, 6, 8, 10};
+    const QVector<double> y = {2.3, 4.1, 6.6, 8.4, 10.9};
+    stats::RegressionFigures f;
+    f.method = stats::RegressionMethod::Deming;
+    f.slope = 1.07;
+    f.intercept = 0.05;
+    f.slopeLower = 1.0;
+    f.slopeUpper = 1.14;
+    f.interceptLower = -0.3;
+    f.interceptUpper = 0.4;
+    QCustomPlot plot;
+    plots::drawRegressionPlot(&plot, x, y, f, QStringLiteral("Lab"), QStringLiteral("MeterA"), equalScales);
+
+    QCOMPARE(plot.xAxis->label(), QStringLiteral("Lab"));
+    QCOMPARE(plot.yAxis->label(), QStringLiteral("MeterA"));
+    QCPItemStraightLine *identity = nullptr;
+    QCPItemLine *fit = nullptr;
+    for (int i = 0; i < plot.itemCount(); ++i) {
+        if (auto *line = qobject_cast<QCPItemStraightLine *>(plot.item(i)))
+            identity = line;
+        if (auto *line = qobject_cast<QCPItemLine *>(plot.item(i)))
+            fit = line;
+    }
+    QVERIFY(identity && fit);
+    QCOMPARE(identity->point1->coords(), QPointF(0, 0));
+    QCOMPARE(identity->point2->coords(), QPointF(1, 1));
+    QCOMPARE(fit->start->coords(), QPointF(2, 0.05 + 1.07 * 2));
+    QCOMPARE(fit->end->coords(), QPointF(10, 0.05 + 1.07 * 10));
+    QVERIFY(labels(&plot).contains(stats::regressionEquation(f, QStringLiteral("Lab"), QStringLiteral("MeterA"))));
+    for (int i = 0; i < x.size(); ++i) {
+        QVERIFY(plot.xAxis->range().contains(x.at(i)));
+        QVERIFY(plot.yAxis->range().contains(y.at(i)));
+    }
+    plot.replot();
+    const double across = plot.xAxis->coordToPixel(1) - plot.xAxis->coordToPixel(0);
+    const double up = plot.yAxis->coordToPixel(0) - plot.yAxis->coordToPixel(1);
+    QCOMPARE(std::fabs(across - up) < 0.01 * up, equalScales);
 }
 
 QTEST_MAIN(tst_Plots)
