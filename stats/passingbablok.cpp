@@ -59,8 +59,8 @@ double medianIntercept(const QVector<double> &x, const QVector<double> &y, doubl
 // slopes and the shift k = #(S <= -1) + #(S < -1) for tau >= 0, or -(#(S >= 1) + #(S > 1))
 // for tau < 0, the slope is med(N + k), the median of the first N + k sorted slopes, and
 // its limits med(N -+ C + k) with C = round(z sqrt(n(n - 1)(2n + 5)/18)). For tau >= 0
-// (k = 2K with K slopes below -1) med(N + k) is Passing and Bablok's S_((N+1)/2 + K); a
-// slope of exactly -1 counts half, as the two ways of breaking its tie would split it.
+// and K slopes below -1, k = 2K and med(N + k) is Passing and Bablok's median shifted by K; a
+// slope of exactly -1 counts half, between leaving it out and counting it as below -1.
 PassingBablokFit passingBablokFit(const QVector<double> &x, const QVector<double> &y, double z)
 {
     const qint64 n = x.size();
