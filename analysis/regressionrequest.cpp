@@ -62,11 +62,9 @@ Report requestRegression(QWidget *parent, const QStringList &variables,
     QVector<QVector<QVariant>> others;
     for (const QString &name : names)
         others.append(readColumn(name));
-    QString problem = stats::regressionOptionsProblem(dialog.options(), stats::OptionNames::Dialog);
-    Report report;
-    if (problem.isEmpty())
-        report = regressionReport(referenceName, readColumn(referenceName), names, others,
-                                  dialog.options(), dialog.equalScales(), &problem);
+    QString problem;
+    const Report report = regressionReport(referenceName, readColumn(referenceName), names, others,
+                                           dialog.options(), dialog.equalScales(), &problem);
     if (!problem.isEmpty()) {
         CustomDialog message(parent);
         message.setMessage(problem, CustomDialog::tr("Error"), CustomDialog::tr("Accept"));

@@ -1,5 +1,6 @@
 #include "agreementreport.h"
 #include "blandaltman.h"
+#include "regression.h"
 #include "desktopcolumns.h"
 
 #include <QDir>
@@ -10,6 +11,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cmath>
 
 Q_DECLARE_METATYPE(stats::AgreementOptions)
 
@@ -80,6 +83,8 @@ private slots:
     void blandAltmanAsDesktop_data();
     void blandAltmanAsDesktop();
     void blandAltmanPlotFiles();
+    void regressionAsDesktop_data();
+    void regressionAsDesktop();
 
 private:
     std::unique_ptr<QTemporaryDir> scratch;
@@ -223,6 +228,24 @@ void tst_ConcordaReport::failures_data()
         << QStringList{"--analysis", "bland-altman", "--gold", "Ref", "--other", "Good",
                        "--plot-dir", data, data}
         << 4 << "the plot folder " + data + " could not be made";
+    QTest::newRow("regression, level out of range")
+        << QStringList{"--analysis", "regression", "--gold", "Ref", "--other", "Good",
+                       "--decision-levels", "1e400", data}
+        << 2 << "--decision-levels must be numbers written with a decimal point and separated by "
+                "commas, not \"1e400\"";
+    QTest::newRow("regression, lambda for Passing-Bablok")
+        << QStringList{"--analysis", "regression", "--gold", "Ref", "--error-ratio", "2", data} << 2
+        << "--error-ratio applies to the Deming methods, not to passing-bablok";
+    QTest::newRow("regression, lambda 0")
+        << QStringList{"--analysis", "regression", "--method", "deming", "--error-ratio", "0",
+                       "--gold", "Ref", data}
+        << 2 << "--error-ratio must be a positive finite number, not 0";
+    QTest::newRow("regression, unknown method")
+        << QStringList{"--analysis", "regression", "--method", "ols", "--gold", "Ref", data} << 2
+        << "--method must be passing-bablok, deming or weighted-deming, not \"ols\"";
+    QTest::newRow("bland-altman, regression option")
+        << QStringList{"--analysis", "bland-altman", "--method", "deming", "--gold", "Ref", data} << 2
+        << "--method does not apply to --analysis bland-altman";
     QTest::newRow("output folder missing")
         << QStringList{"--gold", "Ref", "--other", "Good", "--output",
                        "/nonexistent/folder/report.html", data}
@@ -378,6 +401,80 @@ void tst_ConcordaReport::blandAltmanPlotFiles()
     QVERIFY(svg.contains(QStringLiteral(">MeterB − LabGlucose</text>").toUtf8()));
     QVERIFY(svg.contains(">Mean of LabGlucose and MeterB</text>"));
     QCOMPARE(run.standardOutput.count("<img src=\"data:image/png;base64,"), 2);
+}
+
+// The regression in JSON: the desktop program's figures, decision levels and all, with null
+// where the method has no such figure.
+void tst_ConcordaReport::regressionAsDesktop_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("Passing-Bablok") << "passing-bablok" << int(stats::RegressionMethod::PassingBablok);
+    QTest::newRow("Deming") << "deming" << int(stats::RegressionMethod::Deming);
+    QTest::newRow("weighted Deming") << "weighted-deming" << int(stats::RegressionMethod::WeightedDeming);
+}
+
+void tst_ConcordaReport::regressionAsDesktop()
+{
+    QFETCH(QString, method);
+    QFETCH(int, expected);
+    const QString file = examples + "hba1c_analysers.csv";
+    QStringList arguments{"--analysis", "regression", "--method", method, "--delimiter", "semicolon",
+                          "--gold", "HPLC", "--other", "POC1,POC2", "--decision-levels", "6.5,8",
+                          "--format", "json", file};
+    stats::RegressionOptions options;
+    options.method = stats::RegressionMethod(expected);
+    options.decisionLevels = {6.5, 8};
+    if (options.method != stats::RegressionMethod::PassingBablok) {
+        arguments.insert(4, "--error-ratio");
+        arguments.insert(5, "1.5");
+        options.errorRatio = 1.5;
+    }
+    const Run run = runTool(arguments);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.standardError, QByteArray());
+    const QJsonObject json = QJsonDocument::fromJson(run.standardOutput).object();
+    QCOMPARE(json.value("analysis").toString(), QStringLiteral("regression"));
+    QCOMPARE(json.value("options").toObject().value("method").toString(), method);
+
+    const QStringList names = {"POC1", "POC2"};
+    const DesktopColumns desktop = desktopColumns(file, QLatin1Char(';'), "HPLC", names);
+    const QJsonArray results = json.value("results").toArray();
+    QCOMPARE(results.size(), 2);
+    const auto same = [](const QJsonValue &value, double figure) {
+        return std::isfinite(figure) ? value.toDouble() == figure : value.isNull();
+    };
+    for (int i = 0; i < 2; ++i) {
+        QString problem;
+        const stats::RegressionFigures f =
+            stats::regressionFigures(desktop.others.at(i), desktop.gold, options, names.at(i), &problem);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        const QJsonObject result = results.at(i).toObject();
+        QCOMPARE(result.value("name").toString(), names.at(i));
+        QCOMPARE(qint64(result.value("n").toDouble()), f.n);
+        const QPair<const char *, double> figures[] = {
+            {"slope", f.slope}, {"slope_lower", f.slopeLower}, {"slope_upper", f.slopeUpper},
+            {"intercept", f.intercept}, {"intercept_lower", f.interceptLower},
+            {"intercept_upper", f.interceptUpper}};
+        for (const auto &figure : figures)
+            QVERIFY2(same(result.value(QLatin1String(figure.first)), figure.second), figure.first);
+        const bool passingBablok = options.method == stats::RegressionMethod::PassingBablok;
+        QCOMPARE(result.value("cusum_h").isNull(), !passingBablok);
+        QCOMPARE(result.value("linear").isNull(), !passingBablok);
+        if (passingBablok) {
+            QVERIFY(same(result.value("cusum_h"), f.cusumH));
+            QCOMPARE(result.value("linear").toBool(), f.linear);
+        }
+        const QJsonArray biasAt = result.value("bias_at").toArray();
+        QCOMPARE(biasAt.size(), 2);
+        for (int level = 0; level < 2; ++level) {
+            const QJsonObject bias = biasAt.at(level).toObject();
+            QCOMPARE(bias.value("level").toDouble(), options.decisionLevels.at(level));
+            QVERIFY(same(bias.value("bias"), f.biasAt.at(level).bias));
+            QVERIFY(same(bias.value("lower"), f.biasAt.at(level).lower));
+            QCOMPARE(bias.value("upper").isNull(), passingBablok);
+        }
+    }
 }
 
 QTEST_MAIN(tst_ConcordaReport)
