@@ -183,7 +183,7 @@ QVector<QVector<double>> readColumns(const Unit *begin, const Unit *end, unsigne
             if (slotOfField.at(field) >= 0)
                 outputs[slotOfField.at(field)][rows] = missingValue;
         }
-        line = lineEnd + 1;
+        line = lineEnd == end ? end : lineEnd + 1;
     }
 
     QVector<QVector<double>> result;
