@@ -54,8 +54,9 @@ AgreementFigures agreementFigures(QVector<QVariant> other, QVector<QVariant> gol
     QVector<double> x;
     QVector<double> y;
     completePairs(gold, other, &x, &y);
-    gold.clear();
-    other.clear();
+    // Released, not cleared: QVector::clear() would first copy cells shared with the caller.
+    gold = QVector<QVariant>();
+    other = QVector<QVariant>();
     if (options.proportional) {
         takeLogarithms(&x);
         takeLogarithms(&y);
