@@ -2,13 +2,17 @@
 
 #include "batchtext.h"
 #include "blandaltmanreport.h"
+#include "csvtable.h"
+#include "numberreader.h"
 #include "regressionreport.h"
 #include "vectortoolkit.h"
-#include "csvtable.h"
 #include "writers.h"
 
 #include <QByteArray>
 #include <QDir>
+
+#include <cmath>
+#include <utility>
 
 namespace batch {
 
@@ -62,6 +66,27 @@ int uniqueColumn(const QStringList &names, const QString &wanted, QString *error
     return -1;
 }
 
+bool readFileBytes(const QString &fileName, QByteArray *bytes, QString *error)
+{
+    QString reason;
+    if (csv::readFile(fileName, bytes, &reason))
+        return true;
+    *error = BatchReport::tr("%1 could not be read: %2")
+                 .arg(QDir::toNativeSeparators(fileName), reason);
+    return false;
+}
+
+// The cells of a column as the analysis takes them: a number, or an invalid variant for a
+// missing value (NaN, which no cell reads as).
+QVector<QVariant> cellsOf(QVector<double> numbers)
+{
+    QVector<QVariant> cells;
+    cells.reserve(numbers.size());
+    for (double value : numbers)
+        cells.append(std::isnan(value) ? QVariant() : QVariant(value));
+    return cells;
+}
+
 } // namespace
 
 bool chooseColumns(const QStringList &names, const QString &gold, const QStringList &others,
@@ -97,32 +122,28 @@ bool chooseColumns(const QStringList &names, const QString &gold, const QStringL
     return true;
 }
 
-bool readTable(const QString &fileName, QChar delimiter, CsvTable *table, QString *error)
-{
-    QByteArray bytes;
-    QString reason;
-    if (!csv::readFile(fileName, &bytes, &reason)) {
-        *error = BatchReport::tr("%1 could not be read: %2")
-                     .arg(QDir::toNativeSeparators(fileName), reason);
-        return false;
-    }
-    *table = csv::parseTable(csv::decodeText(bytes), delimiter);
-    return true;
-}
-
 bool readChosenColumns(const ReportRequest &request, ChosenColumns *columns, QString *error)
 {
-    CsvTable table;
+    QVector<QVector<double>> numbers;
+    QStringList names;
     ColumnChoice choice;
-    if (!readTable(request.fileName, request.delimiter, &table, error)
-        || !chooseColumns(table.names, request.gold, request.others, &choice, error))
-        return false;
+    {
+        QByteArray bytes;
+        if (!readFileBytes(request.fileName, &bytes, error))
+            return false;
+        const csv::NumberReader reader(bytes, request.delimiter);
+        names = reader.names();
+        if (!chooseColumns(names, request.gold, request.others, &choice, error))
+            return false;
+        numbers = reader.columns(QVector<int>{choice.gold} + choice.others);
+    }
 
-    columns->gold = csv::tableColumnValues(table, choice.gold);
-    columns->goldName = withoutFinalCarriageReturn(table.names.at(choice.gold));
-    for (int column : choice.others) {
-        columns->others.append(csv::tableColumnValues(table, column));
-        columns->labels.append(table.names.at(column));
+    // The file's bytes are gone before the cells are made.
+    columns->gold = cellsOf(std::move(numbers[0]));
+    columns->goldName = withoutFinalCarriageReturn(names.at(choice.gold));
+    for (int i = 0; i < choice.others.size(); ++i) {
+        columns->others.append(cellsOf(std::move(numbers[i + 1])));
+        columns->labels.append(names.at(choice.others.at(i)));
         columns->names.append(withoutFinalCarriageReturn(columns->labels.last()));
     }
     return true;

@@ -11,11 +11,10 @@
 
 #include <functional>
 
-struct CsvTable;
-
-// The analysis run of concorda-report: the file read with the program's own import steps,
-// the chosen columns found, the report computed in memory with the program's own report
-// functions, so that its figures and its HTML are those of the desktop program.
+// The analysis run of concorda-report: the chosen columns read from the file's bytes by the
+// rules of the desktop program's data view, the report computed in memory with the
+// program's own report functions, so that its figures and its HTML are those of the
+// desktop program.
 namespace batch {
 
 struct ColumnChoice
@@ -31,9 +30,6 @@ struct ColumnChoice
 // stands twice.
 bool chooseColumns(const QStringList &names, const QString &gold, const QStringList &others,
                    ColumnChoice *choice, QString *error);
-
-// Reads and splits a file as the desktop import does.
-bool readTable(const QString &fileName, QChar delimiter, CsvTable *table, QString *error);
 
 // The columns a request chooses, as the analysis reads them.
 struct ChosenColumns

@@ -13,6 +13,8 @@
 // accepts the whole text (point as decimal separator, optional sign and exponent,
 // white space around it allowed, no group separators) and the number is finite, an invalid
 // variant (a missing value) otherwise: "nan", "inf" and out-of-range texts such as "1e999".
+// The batch tool's NumberReader reads the usual cells without this function and must agree
+// with it: a rule changed here is changed there too (tst_numberreader compares the two).
 QVariant cellNumber(const QString &text);
 
 // The values of one column, one element per text in order. Every text that is not a

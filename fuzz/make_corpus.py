@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of the two fuzz targets into fuzz/corpus/<target>/.
+"""Writes the seed corpus of the fuzz targets into fuzz/corpus/<target>/.
 
 The engine seeds follow the input layout described at the top of
-fuzz_agreementreport.cpp; the import seeds are a delimiter byte followed by file bytes.
+fuzz_agreementreport.cpp; the import and number reader seeds are a delimiter byte followed
+by file bytes.
 Run it again after changing a layout; the files are committed. Inputs that once made a
 target fail are kept beside the seeds under names starting with found_.
 """
@@ -123,6 +124,28 @@ IMPORT_SEEDS = {
 }
 
 
+def utf16(text, big_endian=False):
+    return (b"\xfe\xff" + text.encode("utf-16-be")) if big_endian else (
+        b"\xff\xfe" + text.encode("utf-16-le"))
+
+
+# The import seeds, and cells where QString::toDouble and std::from_chars part ways.
+NUMBER_SEEDS = dict(IMPORT_SEEDS, **{
+    "number_forms": SEMICOLON + b"A;B\n+1;-0\n1.;.5\n+.5;+-1\n1e5;1E-5\n1e;1e+\n1,5;007\n"
+                    b"0e99999;1..5\n",
+    "number_limits": COMMA + b"A,B\n4.9e-324,1e-400\n1.7976931348623157e308,1.7976931348623159e308\n"
+                     b"2.4703282292062327e-324,2.2250738585072014e-308\n",
+    "white_space": SEMICOLON + b"A;B\n \t1\r\x0b;\x0c2 \n1 2;- 1\n \t; \n",
+    "unicode_cells": SEMICOLON + "A;B\n\u22121;\u00a02\u00a0\n\u0661;\uff11\n\u30003;\ufeff4\n"
+                     "4\ufeff;5\ufffd\n".encode("utf-8"),
+    "words": COMMA + b"A,B\nnan,inf\n-Infinity,NaN\n0x10,0x1p3\n",
+    "utf16_little_endian": COMMA + utf16("A,B\n1,5\n+2,\u2212 3\n"),
+    "utf16_big_endian": SEMICOLON + utf16("A;B\n1,5;2\n\u00a03;x\n", big_endian=True),
+    "spare_rows": COMMA + b"A,B\n1,2\n,,7",
+    "short_rows": TAB + b"A\tB\tC\n1\n2\t3\n\t\t\n",
+})
+
+
 def write(target, seeds):
     folder = HERE / "corpus" / target
     folder.mkdir(parents=True, exist_ok=True)
@@ -133,3 +156,4 @@ def write(target, seeds):
 if __name__ == "__main__":
     write("fuzz_agreementreport", ENGINE_SEEDS)
     write("fuzz_import", IMPORT_SEEDS)
+    write("fuzz_numberreader", NUMBER_SEEDS)

@@ -1,8 +1,11 @@
 #include "agreementreport.h"
 
 #include "concordance.h"
+#include "diagnostics.h"
 #include "tdicp.h"
 #include "vectortoolkit.h"
+
+#include <QDebug>
 
 #include <algorithm>
 #include <cmath>
@@ -10,34 +13,75 @@
 
 namespace stats {
 
+namespace {
+
+// The readings of the complete pairs, in row order: the rows where both cells hold a value,
+// read with QVariant::toDouble. The cells are only read, so a column shared with the
+// caller is never copied.
+void completePairs(const QVector<QVariant> &gold, const QVector<QVariant> &other,
+                   QVector<double> *x, QVector<double> *y)
+{
+    const int rows = qMin(gold.size(), other.size());
+    x->resize(rows);
+    y->resize(rows);
+    double *xs = x->data();
+    double *ys = y->data();
+    int kept = 0;
+    for (int row = 0; row < rows; ++row) {
+        const QVariant &reference = gold.at(row);
+        const QVariant &compared = other.at(row);
+        if (reference.isValid() && compared.isValid()) {
+            xs[kept] = reference.toDouble();
+            ys[kept] = compared.toDouble();
+            ++kept;
+        }
+    }
+    x->resize(kept);
+    y->resize(kept);
+}
+
+void takeLogarithms(QVector<double> *v)
+{
+    for (double &value : *v)
+        value = std::log(value);
+}
+
+} // namespace
+
 AgreementFigures agreementFigures(QVector<QVariant> other, QVector<QVariant> gold,
                                   const AgreementOptions &options)
 {
-    dropIncompletePairs(gold, other);
-    QVector<double> x = toNumbers(gold);
-    QVector<double> y = toNumbers(other);
-    gold.clear();
-    other.clear();
+    QVector<double> x;
+    QVector<double> y;
+    completePairs(gold, other, &x, &y);
+    // Released, not cleared: QVector::clear() would first copy cells shared with the caller.
+    gold = QVector<QVariant>();
+    other = QVector<QVariant>();
     if (options.proportional) {
-        x = logarithm(x);
-        y = logarithm(y);
+        takeLogarithms(&x);
+        takeLogarithms(&y);
     }
 
-    // The order of the calls decides which library error surfaces first.
+    // One summary of the pair serves every estimator. The order of the estimators decides
+    // which library error surfaces first.
     const Mode mode = options.random ? Mode::Random : Mode::Fixed;
+    const PairQuantities q = pairQuantities(x, y);
     AgreementFigures figures;
     figures.n = x.size();
-    figures.accuracy = accuracy(x, y);
-    figures.precision = precision(x, y, options.sample);
+    figures.accuracy = accuracy(q);
+    figures.precision = precision(q, options.sample);
     figures.ccc = figures.precision * figures.accuracy;
-    figures.tdi = tdi(x, y, options.cpAllowance, options.proportional);
-    figures.rbs = rbs(x, y);
-    figures.cp = cp(x, y, options.tdiAllowance, options.proportional, mode);
-    figures.accuracyLimit = accuracyLimit(x, y, options.alpha, mode);
-    figures.precisionLimit = precisionLimit(x, y, options.alpha, options.sample, mode);
-    figures.cccLimit = cccLimit(x, y, options.alpha, mode);
-    figures.tdiLimit = tdiLimit(x, y, options.cpAllowance, options.proportional, options.alpha, mode);
-    figures.cpLimit = cpLimit(x, y, options.tdiAllowance, options.proportional, options.alpha, mode);
+    figures.tdi = tdi(q, options.cpAllowance, options.proportional);
+    figures.rbs = rbs(q);
+    if (mode == Mode::Random)
+        qCDebug(concordaDiagnostics) << x << "-" << y;
+    const Coverage c = coverage(q, y, options.tdiAllowance, options.proportional, mode);
+    figures.cp = c.value;
+    figures.accuracyLimit = accuracyLimit(q, options.alpha, mode);
+    figures.precisionLimit = precisionLimit(q, options.alpha, mode);
+    figures.cccLimit = cccLimit(q, options.alpha, mode);
+    figures.tdiLimit = tdiLimit(q, options.cpAllowance, options.proportional, options.alpha, mode);
+    figures.cpLimit = cpLimit(q, y, c, standardNormalQuantile(1.0 - options.alpha));
     return figures;
 }
 

@@ -1,7 +1,5 @@
 #include "concordance.h"
 
-#include "vectortoolkit.h"
-
 #include <cmath>
 
 namespace stats {
@@ -65,33 +63,33 @@ double concordanceZVariance(const PairQuantities &q, Mode mode)
 } // namespace
 
 // Accuracy C_b = 2 / (w + 1/w + u^2), on the data's scale.
-double accuracy(const QVector<double> &x, const QVector<double> &y)
+double accuracy(const PairQuantities &q)
 {
-    return pairQuantities(x, y).biasCorrection;
+    return q.biasCorrection;
 }
 
-// Precision, Pearson r = cov / (sd_x sd_y), on the data's scale.
-double precision(const QVector<double> &x, const QVector<double> &y, bool sample)
+// Precision, Pearson r = cov / (sd_x sd_y), on the data's scale, each moment with the
+// divisor that sample chooses.
+double precision(const PairQuantities &q, bool sample)
 {
-    return covariance(x, y, sample)
-           / (standardDeviation(x, sample) * standardDeviation(y, sample));
+    const double divisor = sample ? q.n - 1.0 : q.n;
+    const double covariance = q.crossProducts / divisor;
+    return covariance
+           / (std::sqrt(q.squaresX / divisor) * std::sqrt(q.squaresY / divisor));
 }
 
 // Relative bias squared delta^2 / s_d^2, on the data's scale.
-double rbs(const QVector<double> &x, const QVector<double> &y)
+double rbs(const PairQuantities &q)
 {
-    const PairQuantities q = pairQuantities(x, y);
     return q.delta * q.delta / q.differenceVariance;
 }
 
 // Accuracy lower limit, on the logit scale of C_b.
-double accuracyLimit(const QVector<double> &x, const QVector<double> &y, double alpha,
-                     Mode mode)
+double accuracyLimit(const PairQuantities &q, double alpha, Mode mode)
 {
     if (alphaOutsideUnitInterval(alpha))
         return unavailableLimit;
     const double z = standardNormalQuantile(1.0 - alpha);
-    const PairQuantities q = pairQuantities(x, y);
     const double cb = q.biasCorrection;
     const double logit = std::log(cb / (1.0 - cb));
     const double logitVariance = accuracyLogitVarianceNumerator(q, mode)
@@ -100,16 +98,13 @@ double accuracyLimit(const QVector<double> &x, const QVector<double> &y, double 
 }
 
 // Precision lower limit, on the Fisher Z scale of rho. The correlation is formed from
-// population variances whatever the divisor flag, so the limit belongs to the same r
-// that precision() returns for either flag.
-double precisionLimit(const QVector<double> &x, const QVector<double> &y, double alpha,
-                      bool sample, Mode mode)
+// population variances whatever the divisor, so the limit belongs to the same r that
+// precision() returns for either divisor.
+double precisionLimit(const PairQuantities &q, double alpha, Mode mode)
 {
-    Q_UNUSED(sample)
     if (alphaOutsideUnitInterval(alpha))
         return unavailableLimit;
     const double z = standardNormalQuantile(1.0 - alpha);
-    const PairQuantities q = pairQuantities(x, y);
     const double rho = q.correlation;
     const double zVariance = mode == Mode::Random ? 1.0 / (q.n - 3.0)
                                                   : (1.0 - rho * rho / 2.0) / (q.n - 3.0);
@@ -117,13 +112,45 @@ double precisionLimit(const QVector<double> &x, const QVector<double> &y, double
 }
 
 // CCC lower limit, on the Fisher Z scale of rho_c.
-double cccLimit(const QVector<double> &x, const QVector<double> &y, double alpha, Mode mode)
+double cccLimit(const PairQuantities &q, double alpha, Mode mode)
 {
     if (alphaOutsideUnitInterval(alpha))
         return unavailableLimit;
     const double z = standardNormalQuantile(1.0 - alpha);
-    const PairQuantities q = pairQuantities(x, y);
     return std::tanh(fisherZ(q.concordance) - z * std::sqrt(concordanceZVariance(q, mode)));
+}
+
+double accuracy(const QVector<double> &x, const QVector<double> &y)
+{
+    return accuracy(pairQuantities(x, y));
+}
+
+double precision(const QVector<double> &x, const QVector<double> &y, bool sample)
+{
+    return precision(pairQuantities(x, y), sample);
+}
+
+double rbs(const QVector<double> &x, const QVector<double> &y)
+{
+    return rbs(pairQuantities(x, y));
+}
+
+double accuracyLimit(const QVector<double> &x, const QVector<double> &y, double alpha,
+                     Mode mode)
+{
+    return accuracyLimit(pairQuantities(x, y), alpha, mode);
+}
+
+double precisionLimit(const QVector<double> &x, const QVector<double> &y, double alpha,
+                      bool sample, Mode mode)
+{
+    Q_UNUSED(sample)
+    return precisionLimit(pairQuantities(x, y), alpha, mode);
+}
+
+double cccLimit(const QVector<double> &x, const QVector<double> &y, double alpha, Mode mode)
+{
+    return cccLimit(pairQuantities(x, y), alpha, mode);
 }
 
 } // namespace stats

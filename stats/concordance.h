@@ -6,7 +6,9 @@
 #include <QVector>
 
 // Concordance-family agreement indices of one column pair: x is the reference
-// column, y the compared column, equal length n, incomplete pairs already removed.
+// column, y the compared column, equal length n, incomplete pairs already removed. Each
+// index comes in two forms: from the columns, or from the pair's summary, which the
+// estimators of a report row share (pairQuantities).
 //
 // The lower confidence limits are one-sided at level 1 - alpha. An alpha outside
 // [0, 1] gives -1 without computing anything; alpha = 0 or 1 lets Boost.Math throw
@@ -32,6 +34,14 @@ double accuracyLimit(const QVector<double> &x, const QVector<double> &y, double 
 double precisionLimit(const QVector<double> &x, const QVector<double> &y, double alpha,
                       bool sample, Mode mode);
 double cccLimit(const QVector<double> &x, const QVector<double> &y, double alpha, Mode mode);
+
+// The same indices from the pair's summary.
+double accuracy(const PairQuantities &q);
+double precision(const PairQuantities &q, bool sample);
+double rbs(const PairQuantities &q);
+double accuracyLimit(const PairQuantities &q, double alpha, Mode mode);
+double precisionLimit(const PairQuantities &q, double alpha, Mode mode);
+double cccLimit(const PairQuantities &q, double alpha, Mode mode);
 
 } // namespace stats
 

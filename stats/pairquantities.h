@@ -13,10 +13,11 @@ enum class Mode { Random, Fixed };
 // the concordance limits, a CP estimate of 1 for the CP limit.
 constexpr double unavailableLimit = -1.0;
 
-// The moments of one column pair that every agreement estimator is built from:
-// x is the reference column, y the compared column, both of length n. Variances are
-// population variances (divisor n). Nothing is guarded: degenerate data leave NaN or
-// infinities in the fields that depend on them.
+// The summary of one column pair that every agreement estimator is built from, computed
+// once per pair and shared by the estimators of a report row: x is the reference column,
+// y the compared column, both of length n (for columns of different lengths every sum is
+// NaN). Variances are population variances (divisor n). Nothing is guarded: degenerate
+// data leave NaN or infinities in the fields that depend on them.
 struct PairQuantities
 {
     double n;                      // number of pairs
@@ -26,6 +27,9 @@ struct PairQuantities
     double meanX;                  // m_x
     double meanY;                  // m_y
     double delta;                  // m_x - m_y
+    double squaresX;               // sum of (x_i - m_x)^2
+    double squaresY;               // sum of (y_i - m_y)^2
+    double crossProducts;          // sum of (x_i - m_x)(y_i - m_y)
     double varianceX;              // v_x
     double varianceY;              // v_y
     double scaleShift;             // w = sqrt(v_x / v_y)
@@ -39,6 +43,8 @@ struct PairQuantities
     double residualVariance;       // sigma_e^2 = n * v_x * (1 - rho^2) / (n - 3)
 };
 
+// Two passes over the pair: the sums, then the squares around the means. Each sum is
+// accumulated left to right in an accumulator of its own.
 PairQuantities pairQuantities(const QVector<double> &x, const QVector<double> &y);
 
 // Boost.Math standard normal quantile at probability p; throws std::domain_error for p
@@ -49,8 +55,8 @@ double standardNormalQuantile(double p);
 double standardNormalDensity(double x);
 
 // Distribution function at t of the non-central chi-squared distribution with one degree
-// of freedom and non-centrality lambda. Throws Boost.Math's std::domain_error for a
-// lambda that is negative or not finite and for a t that is NaN.
+// of freedom and non-centrality lambda, in closed form. Throws Boost.Math's
+// std::domain_error, message and all, for a lambda or a t that is negative or not finite.
 double chiSquaredOneCdf(double t, double nonCentrality);
 
 // Back-transform from the logit scale: e^t / (e^t + 1).

@@ -1,12 +1,10 @@
 #include "tdicp.h"
 
 #include "diagnostics.h"
-#include "vectortoolkit.h"
 
 #include <QDebug>
 
 #include <cmath>
-#include <utility>
 
 namespace stats {
 
@@ -37,18 +35,33 @@ double randomCoverage(const PairQuantities &q, double kappa)
     return chiSquaredOneCdf(kappa * kappa / q.differenceVariance, nonCentrality);
 }
 
-// mu_i = a_0 + (beta - 1) y_i, the expected difference x - y at each row.
-QVector<double> expectedDifferences(const PairQuantities &q, const QVector<double> &y)
+// mu_i = a_0 + (beta - 1) y_i, the expected difference x - y at a row, formed anew at each
+// row rather than kept in a vector.
+struct ExpectedDifference
 {
-    return add(q.intercept, multiply(q.slope - 1.0, y));
-}
+    explicit ExpectedDifference(const PairQuantities &q)
+        : intercept(q.intercept), slopeGap(q.slope - 1.0)
+    {
+    }
+    double operator()(double y) const { return intercept + slopeGap * y; }
+
+    double intercept;
+    double slopeGap;
+};
 
 // Fixed-mode CP, on the scale of the squared residual differences: the mean over rows
-// of F(kappa^2 / sigma_e^2; mu_i^2 / sigma_e^2).
-double fixedCoverage(const PairQuantities &q, const QVector<double> &expected, double kappa)
+// of F(kappa^2 / sigma_e^2; mu_i^2 / sigma_e^2). A row outside the distribution's domain
+// raises its error in row order.
+double fixedCoverage(const PairQuantities &q, const QVector<double> &y, double kappa)
 {
-    return mean(nonCentralChiSquaredCdf(kappa * kappa / q.residualVariance, 1,
-                                        divide(power(expected, 2), q.residualVariance)));
+    const ExpectedDifference expected(q);
+    const double t = kappa * kappa / q.residualVariance;
+    double total = 0.0;
+    for (double value : y) {
+        const double mu = expected(value);
+        total += chiSquaredOneCdf(t, mu * mu / q.residualVariance);
+    }
+    return total / double(y.size());
 }
 
 // Random-mode variance of logit(CP), before division by CP^2 (n - 3) (1 - CP)^2.
@@ -65,42 +78,49 @@ double randomCoverageVarianceNumerator(const PairQuantities &q, double kappa)
     return g * g + h * h / 2.0;
 }
 
-// Fixed-mode variance of logit(CP), before division by CP^2 (n - 3) (1 - CP)^2.
-// Vectors are moved into their last use so that the toolkit reuses their buffers.
+// Fixed-mode variance of logit(CP), before division by CP^2 (n - 3) (1 - CP)^2, from the
+// means over rows of g_i = phi(l_i) - phi(u_i), h_i = -(u_i phi(u_i) + l_i phi(l_i)) and
+// g_i y_i, with u_i = (kappa + mu_i) / sigma_e and l_i = (kappa - mu_i) / sigma_e.
 double fixedCoverageVarianceNumerator(const PairQuantities &q, const QVector<double> &y,
-                                      const QVector<double> &expected, double kappa)
+                                      double kappa)
 {
+    const ExpectedDifference expected(q);
     const double sigmaE = std::sqrt(q.residualVariance);
-    QVector<double> upper = divide(add(kappa, expected), sigmaE);
-    QVector<double> lower = divide(subtract(kappa, expected), sigmaE);
-    const QVector<double> densityUpper = normalDensity(upper);
-    QVector<double> densityLower = normalDensity(lower);
-    const QVector<double> h = negate(add(multiply(std::move(upper), densityUpper),
-                                         multiply(std::move(lower), densityLower)));
-    QVector<double> g = subtract(std::move(densityLower), densityUpper);
-    const double gMean = mean(g);
-    const double hMean = mean(h);
-    const double cY = q.meanY * gMean - mean(multiply(std::move(g), y));
+    double sumG = 0.0;
+    double sumH = 0.0;
+    double sumGY = 0.0;
+    for (double value : y) {
+        const double mu = expected(value);
+        const double upper = (kappa + mu) / sigmaE;
+        const double lower = (kappa - mu) / sigmaE;
+        const double densityUpper = standardNormalDensity(upper);
+        const double densityLower = standardNormalDensity(lower);
+        const double g = densityLower - densityUpper;
+        sumG += g;
+        sumH += -(upper * densityUpper + lower * densityLower);
+        sumGY += g * value;
+    }
+    const double n = y.size();
+    const double gMean = sumG / n;
+    const double hMean = sumH / n;
+    const double cY = q.meanY * gMean - sumGY / n;
     return gMean * gMean + cY * cY / q.varianceY + hMean * hMean / 2.0;
 }
 
 } // namespace
 
 // TDI = z_p sqrt(MSD1), on the data's scale (log scale when proportional).
-double tdi(const QVector<double> &x, const QVector<double> &y, double p, bool proportional)
+double tdi(const PairQuantities &q, double p, bool proportional)
 {
     const double zP = proportionQuantile(p);
-    const PairQuantities q = pairQuantities(x, y);
     const double index = zP * std::sqrt(q.meanSquaredDeviation1);
     return proportional ? toPercent(index) : index;
 }
 
 // TDI upper limit, on the log scale of MSD1.
-double tdiLimit(const QVector<double> &x, const QVector<double> &y, double p,
-                bool proportional, double alpha, Mode mode)
+double tdiLimit(const PairQuantities &q, double p, bool proportional, double alpha, Mode mode)
 {
     const double z = standardNormalQuantile(1.0 - alpha);
-    const PairQuantities q = pairQuantities(x, y);
     const double deltaSquared = q.delta * q.delta;
     double a = deltaSquared * deltaSquared;
     if (mode == Mode::Fixed && q.varianceY != 0.0) {
@@ -117,6 +137,41 @@ double tdiLimit(const QVector<double> &x, const QVector<double> &y, double p,
 
 // CP, the share of differences y - x within +-kappa, on the data's scale (log scale
 // when proportional).
+Coverage coverage(const PairQuantities &q, const QVector<double> &y, double kappa0,
+                  bool proportional, Mode mode)
+{
+    Coverage c;
+    c.kappa = coverageBound(kappa0, proportional);
+    c.mode = mode;
+    c.value = mode == Mode::Random ? randomCoverage(q, c.kappa) : fixedCoverage(q, y, c.kappa);
+    return c;
+}
+
+// CP lower limit, on the logit scale of CP.
+double cpLimit(const PairQuantities &q, const QVector<double> &y, const Coverage &c, double z)
+{
+    if (c.value >= 1.0)
+        return unavailableLimit;
+    const double numerator = c.mode == Mode::Random
+                                 ? randomCoverageVarianceNumerator(q, c.kappa)
+                                 : fixedCoverageVarianceNumerator(q, y, c.kappa);
+    const double logitVariance =
+        numerator / (c.value * c.value * (q.n - 3.0) * (1.0 - c.value) * (1.0 - c.value));
+    const double logit = std::log(c.value / (1.0 - c.value));
+    return inverseLogit(logit - z * std::sqrt(logitVariance));
+}
+
+double tdi(const QVector<double> &x, const QVector<double> &y, double p, bool proportional)
+{
+    return tdi(pairQuantities(x, y), p, proportional);
+}
+
+double tdiLimit(const QVector<double> &x, const QVector<double> &y, double p,
+                bool proportional, double alpha, Mode mode)
+{
+    return tdiLimit(pairQuantities(x, y), p, proportional, alpha, mode);
+}
+
 double cp(const QVector<double> &x, const QVector<double> &y, double kappa0, bool proportional,
           Mode mode)
 {
@@ -124,38 +179,15 @@ double cp(const QVector<double> &x, const QVector<double> &y, double kappa0, boo
     // it when the diagnostics are switched off.
     if (mode == Mode::Random)
         qCDebug(concordaDiagnostics) << x << "-" << y;
-    const PairQuantities q = pairQuantities(x, y);
-    const double kappa = coverageBound(kappa0, proportional);
-    if (mode == Mode::Random)
-        return randomCoverage(q, kappa);
-    return fixedCoverage(q, expectedDifferences(q, y), kappa);
+    return coverage(pairQuantities(x, y), y, kappa0, proportional, mode).value;
 }
 
-// CP lower limit, on the logit scale of CP.
 double cpLimit(const QVector<double> &x, const QVector<double> &y, double kappa0,
                bool proportional, double alpha, Mode mode)
 {
     const double z = standardNormalQuantile(1.0 - alpha);
     const PairQuantities q = pairQuantities(x, y);
-    const double kappa = coverageBound(kappa0, proportional);
-    double coverage = 0.0;
-    double numerator = 0.0;
-    if (mode == Mode::Random) {
-        coverage = randomCoverage(q, kappa);
-        if (coverage >= 1.0)
-            return unavailableLimit;
-        numerator = randomCoverageVarianceNumerator(q, kappa);
-    } else {
-        const QVector<double> expected = expectedDifferences(q, y);
-        coverage = fixedCoverage(q, expected, kappa);
-        if (coverage >= 1.0)
-            return unavailableLimit;
-        numerator = fixedCoverageVarianceNumerator(q, y, expected, kappa);
-    }
-    const double logitVariance =
-        numerator / (coverage * coverage * (q.n - 3.0) * (1.0 - coverage) * (1.0 - coverage));
-    const double logit = std::log(coverage / (1.0 - coverage));
-    return inverseLogit(logit - z * std::sqrt(logitVariance));
+    return cpLimit(q, y, coverage(q, y, kappa0, proportional, mode), z);
 }
 
 } // namespace stats

@@ -10,7 +10,8 @@
 // the coverage probability (CP), the proportion of differences within a bound kappa0.
 // x is the reference column, y the compared column, equal length n, incomplete pairs
 // removed and, when proportional is set, already log-transformed: kappa0 is then a
-// percentage and TDI is reported as one.
+// percentage and TDI is reported as one. Each index comes in two forms: from the columns,
+// or from the pair's summary (pairQuantities), which the estimators of a report row share.
 //
 // Errors of Boost.Math are not caught: a p outside [-1, 1] or an alpha outside [0, 1]
 // throws std::domain_error, p = +-1 or alpha = 0 or 1 std::overflow_error, and a
@@ -33,6 +34,25 @@ double cp(const QVector<double> &x, const QVector<double> &y, double kappa0, boo
 // Lower confidence limit of CP at level 1 - alpha; -1 when CP is 1.
 double cpLimit(const QVector<double> &x, const QVector<double> &y, double kappa0,
                bool proportional, double alpha, Mode mode);
+
+// The same indices from the pair's summary; CP in fixed mode also reads the compared column.
+double tdi(const PairQuantities &q, double p, bool proportional);
+double tdiLimit(const PairQuantities &q, double p, bool proportional, double alpha, Mode mode);
+
+// A CP estimate with what its limit needs: the bound on the scale of the data and the mode.
+struct Coverage
+{
+    double value;
+    double kappa;
+    Mode mode;
+};
+
+// CP, without the diagnostic line of cp().
+Coverage coverage(const PairQuantities &q, const QVector<double> &y, double kappa0,
+                  bool proportional, Mode mode);
+
+// Lower limit of the CP estimate c, z being the normal quantile at 1 - alpha; -1 when CP is 1.
+double cpLimit(const PairQuantities &q, const QVector<double> &y, const Coverage &c, double z);
 
 } // namespace stats
 
