@@ -30,6 +30,11 @@ bool allEmpty(const QStringList &fields)
 UnwritableText firstUnwritableText(const CsvTable &table, QChar delimiter)
 {
     UnwritableText found;
+    if (!table.names.isEmpty() && table.names.first().startsWith(QChar(0xFEFF))) {
+        found.reason = Unwritable::LeadingByteOrderMark;
+        found.column = 0;
+        return found;
+    }
     for (int column = 0; column < table.names.size(); ++column) {
         found.reason = problemOf(table.names.at(column), delimiter, false);
         if (found.reason != Unwritable::None) {
@@ -62,14 +67,6 @@ QString tableText(const CsvTable &table, QChar delimiter)
             text += fields.join(delimiter);
     }
     return text;
-}
-
-QByteArray encodeText(const QString &text)
-{
-    QByteArray bytes = text.toUtf8();
-    if (text.startsWith(QChar(0xFEFF)))
-        bytes.prepend("\xEF\xBB\xBF");
-    return bytes;
 }
 
 } // namespace csv

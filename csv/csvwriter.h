@@ -3,18 +3,18 @@
 
 #include "csvtable.h"
 
-#include <QByteArray>
 #include <QChar>
 #include <QString>
 
 // Writing a table as delimited text that the import reads back as the same table. The
 // import knows no quoting, so a text that holds the delimiter or a line feed cannot be
 // written faithfully, and neither can a data cell that holds a comma (the import reads
-// every comma of a data field as a decimal point). These functions find such a text
-// before anything is written; they need nothing but QtCore.
+// every comma of a data field as a decimal point), nor a first name that starts with the
+// byte-order mark character U+FEFF (the import drops it). These functions find such a
+// text before anything is written; they need nothing but QtCore.
 namespace csv {
 
-enum class Unwritable { None, Delimiter, LineFeed, Comma };
+enum class Unwritable { None, Delimiter, LineFeed, Comma, LeadingByteOrderMark };
 
 // Where the first text that would not read back as written is, and why.
 struct UnwritableText
@@ -34,10 +34,6 @@ UnwritableText firstUnwritableText(const CsvTable &table, QChar delimiter);
 // reads it from. For a table in which firstUnwritableText finds nothing, parseTable gives
 // back the same names and, cell for cell, the same rows.
 QString tableText(const CsvTable &table, QChar delimiter);
-
-// The text as UTF-8. A text that starts with U+FEFF gets a byte-order mark ahead of it:
-// the import drops one at the start of a file, and the character must survive.
-QByteArray encodeText(const QString &text);
 
 } // namespace csv
 

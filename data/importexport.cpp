@@ -137,7 +137,7 @@ bool ImportExport::exportCsvFile(const DataViewWidget &view, const QString &file
         return false;
     }
     QString reason;
-    if (!writeFileAtomically(fileName, csv::encodeText(csv::tableText(table, delimiter)), &reason)) {
+    if (!writeFileAtomically(fileName, csv::tableText(table, delimiter).toUtf8(), &reason)) {
         showMessage(tr("The file %1 could not be saved:\n%2\nNothing was written; a file of "
                        "that name is as it was, and your data are still open.")
                         .arg(QDir::toNativeSeparators(fileName), reason),
@@ -181,10 +181,15 @@ QString ImportExport::unwritableMessage(const CsvTable &table, QChar delimiter)
         : tr("Row %1 of the variable \"%2\" (column %3)")
               .arg(QString::number(found.row + 1), table.names.value(found.column),
                    QString::number(found.column + 1));
+    if (found.reason == csv::Unwritable::LeadingByteOrderMark)
+        return tr("%1 starts with an invisible byte-order mark (U+FEFF), which the import "
+                  "drops, so the file would not read back as it is and was not saved. Remove "
+                  "the mark from the file in a text editor and open it again.")
+            .arg(place);
     if (found.reason == csv::Unwritable::Comma)
         return tr("%1 holds a comma, which the import reads as a decimal point, so the file "
-                  "would not read back as it is. Replace the comma (by a point in a number), "
-                  "then save again.")
+                  "would not read back as it is and was not saved. Replace the comma (by a "
+                  "point in a number), then save again.")
             .arg(place);
 
     const QString what = found.reason == csv::Unwritable::LineFeed

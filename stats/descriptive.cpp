@@ -65,7 +65,12 @@ Interval standardDeviationInterval(const QVector<double> &values, double level)
 
 DescriptiveFigures descriptiveFigures(const QVector<QVariant> &cells)
 {
-    const QVector<double> values = toNumbers(cells);
+    QVector<double> values;
+    values.reserve(cells.size());
+    for (const QVariant &cell : cells) {
+        if (cell.isValid())
+            values.append(cell.toDouble());
+    }
     DescriptiveFigures figures;
     figures.n = values.size();
     figures.skipped = cells.size() - values.size();
