@@ -211,15 +211,24 @@ QString ImportExport::unwritableMessage(const CsvTable &table, QChar delimiter)
 bool ImportExport::writeFileAtomically(const QString &fileName, const QByteArray &bytes,
                                        QString *errorString)
 {
+    // Unbuffered, so that every write reaches the temporary file at once. Buffered, the
+    // last write happens inside commit(), which does not report its failure (a full disk,
+    // a size limit) and would replace the old file with a truncated one. A short write is
+    // followed by another for the rest, which fails with the system's reason.
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *errorString = file.errorString();
         return false;
     }
-    if (file.write(bytes) != bytes.size()) {
-        *errorString = file.errorString();
-        file.cancelWriting();
-        return false;
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 step = file.write(bytes.constData() + written, bytes.size() - written);
+        if (step <= 0) {
+            *errorString = file.errorString();
+            file.cancelWriting();
+            return false;
+        }
+        written += step;
     }
     if (!file.commit()) {
         *errorString = file.errorString();
