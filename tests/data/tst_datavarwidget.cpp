@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPointer>
@@ -64,6 +65,23 @@ ModalScript::Handler acceptMessage(QString *text = nullptr)
                 *text += label->text();
         }
         dialog->findChild<QPushButton *>()->click();
+    };
+}
+
+// Types `path` into the save-file dialog and accepts it, after clearing the selection in
+// its file list (selectFile() does): a Save As dialog preselects the current file once
+// its folder has loaded, and a selected file would win over the typed name.
+ModalScript::Handler chooseSaveFile(const QString &path)
+{
+    return [path](QWidget *modal) {
+        auto *files = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(files);
+        QCOMPARE(files->acceptMode(), QFileDialog::AcceptSave);
+        // Time for the folder to load, so that a preselection has happened if it will.
+        QTest::qWait(200);
+        files->selectFile(path);
+        files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+        static_cast<QDialog *>(files)->accept();
     };
 }
 
@@ -336,7 +354,7 @@ void tst_DataVarWidget::saveAsAsksNameAndDelimiter()
 
     const QString copy = dir.filePath("copy.csv");
     QString preselected;
-    ModalScript script({chooseFile(copy), [&preselected](QWidget *dialog) {
+    ModalScript script({chooseSaveFile(copy), [&preselected](QWidget *dialog) {
                             preselected = dialog->findChild<QComboBox *>()->currentText();
                             chooseDelimiter("\\t")(dialog);
                         }});
