@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTableWidgetItem>
+#include <QTableWidgetSelectionRange>
 
 DataViewWidget::DataViewWidget(int rows, int columns, QWidget *parent)
     : SpreadSheetWidget(rows, columns, parent)
@@ -37,7 +38,11 @@ QVector<QVariant> DataViewWidget::getVarValues(const QString &name) const
 {
     // Callers pass names from getVarNames(); any other name, or a name without a column
     // of its own, has no values and gives an empty vector.
-    const int column = varNames.indexOf(name);
+    return getColumnValues(varNames.indexOf(name));
+}
+
+QVector<QVariant> DataViewWidget::getColumnValues(int column) const
+{
     if (column < 0 || column >= columnCount())
         return {};
 
@@ -56,6 +61,27 @@ QVector<QVariant> DataViewWidget::getVarValues(const QString &name) const
             values.removeLast();
     }
     return values;
+}
+
+// Read from the selection ranges, not the selected cells: a selected column of a million
+// rows is one range.
+QVector<int> DataViewWidget::selectedColumns() const
+{
+    QVector<bool> selected(columnCount(), false);
+    for (const QTableWidgetSelectionRange &range : selectedRanges()) {
+        for (int column = range.leftColumn(); column <= range.rightColumn(); ++column)
+            selected[column] = true;
+    }
+    QVector<int> columns;
+    for (int column = 0; column < selected.size(); ++column) {
+        if (selected.at(column))
+            columns.append(column);
+    }
+    if (columns.isEmpty()) {
+        for (int column = 0; column < columnCount(); ++column)
+            columns.append(column);
+    }
+    return columns;
 }
 
 QString DataViewWidget::cellText(int row, int column) const
@@ -106,7 +132,7 @@ void DataViewWidget::onEnterKeyPressed(int row, int column)
     if (cellText(row, column).isEmpty())
         return;
     if (row == rowCount() - 1)
-        appendRow();
+        appendRowStep(row, column);
     if (column == columnCount() - 1)
         emit sDataViewVarRequest();
 }

@@ -26,6 +26,11 @@ public:
     // One element per subject row: a double where the cell reads as a number, an invalid
     // variant where it does not. The last row is left out when all its cells are empty.
     QVector<QVariant> getVarValues(const QString &name) const;
+    // The same read-out for the column at `column`; empty for a column outside the grid.
+    QVector<QVariant> getColumnValues(int column) const;
+    // The columns that hold a selected cell, left to right; every column when no cell is
+    // selected.
+    QVector<int> selectedColumns() const;
 
 signals:
     void sHHeader(int);

@@ -8,11 +8,21 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidgetItem>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include "csvwriter.h"
+#include "delimiters.h"
+
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 Q_DECLARE_METATYPE(QVector<QStringList>)
 
@@ -74,6 +84,62 @@ QStringList headerLabels(const DataViewWidget &view)
     return labels;
 }
 
+// Types `path` into the save-file dialog and accepts it, after clearing the selection in
+// its file list (selectFile() does): a Save As dialog preselects the current file once
+// its folder has loaded, and a selected file would win over the typed name.
+ModalScript::Handler chooseSaveFile(const QString &path)
+{
+    return [path](QWidget *modal) {
+        auto *files = qobject_cast<QFileDialog *>(modal);
+        QVERIFY(files);
+        QCOMPARE(files->acceptMode(), QFileDialog::AcceptSave);
+        // Time for the folder to load, so that a preselection has happened if it will.
+        QTest::qWait(200);
+        files->selectFile(path);
+        files->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(path);
+        static_cast<QDialog *>(files)->accept();
+    };
+}
+
+// The header labels, then the texts of every row: the grid as the user sees it.
+QVector<QStringList> gridOf(const DataViewWidget &view)
+{
+    QVector<QStringList> grid{headerLabels(view)};
+    for (int row = 0; row < view.rowCount(); ++row) {
+        QStringList texts;
+        for (int column = 0; column < view.columnCount(); ++column)
+            texts.append(cellText(view, row, column));
+        grid.append(texts);
+    }
+    return grid;
+}
+
+QByteArray contentOf(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeBytes(const QString &fileName, const QByteArray &bytes)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Answers a message dialog with its Accept button, keeping its title and text.
+ModalScript::Handler acceptMessage(QString *title, QString *text)
+{
+    return [title, text](QWidget *dialog) {
+        *title = dialog->windowTitle();
+        const QList<QLabel *> labels = dialog->findChildren<QLabel *>();
+        for (const QLabel *label : labels)
+            *text += label->isVisible() ? label->text() : QString();
+        QPushButton *accept = buttonLabelled(dialog, QStringLiteral("Accept"));
+        QVERIFY(accept);
+        QTest::mouseClick(accept, Qt::LeftButton);
+    };
+}
+
 } // namespace
 
 class tst_ImportExport : public QObject
@@ -91,6 +157,18 @@ private slots:
     void cancelledFileDialog();
     void unreadableFile_data();
     void unreadableFile();
+    void suggestedDelimiterPreselected_data();
+    void suggestedDelimiterPreselected();
+    void saveRoundTrip_data();
+    void saveRoundTrip();
+    void editedGridRoundTrip();
+    void unwritableMessage_data();
+    void unwritableMessage();
+    void unwritableCellNotSaved();
+    void failedSaveKeepsOldFile_data();
+    void failedSaveKeepsOldFile();
+    void writeErrorKeepsOldFile();
+    void saveDialogAddsSuffix();
 };
 
 // Every case file goes through the import's own steps after the dialogs: read, decode,
@@ -348,6 +426,269 @@ void tst_ImportExport::unreadableFile()
     QVERIFY2(message.contains(QDir::toNativeSeparators(fileName)), qPrintable(message));
     QVERIFY2(message.contains(reasonPart, Qt::CaseInsensitive), qPrintable(message));
     QCOMPARE(names, QStringList({"kept"}));
+}
+
+// The delimiter dialog of an import opens on the entry that the file's first line
+// suggests; closed unchanged, that entry is used.
+void tst_ImportExport::suggestedDelimiterPreselected_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QStringList>("names");
+
+    QTest::newRow("semicolon file") << dataFile("semicolon_decimal_comma.csv") << ";"
+                                    << QStringList({"A", "B"});
+    QTest::newRow("UTF-16 tab file") << dataFile("utf16_unicode_text.csv") << "\\t"
+                                     << QStringList({"Glucose", "Meter\r"});
+    QTest::newRow("space file") << dataFile("space_delimited.csv") << "' '"
+                                << QStringList({"A", "B", "C"});
+    QTest::newRow("comma file") << dataFile("comma_or_semicolon.csv") << ","
+                                << QStringList({"A", "B"});
+}
+
+void tst_ImportExport::suggestedDelimiterPreselected()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QString, entry);
+    QFETCH(QStringList, names);
+
+    ImportExport importExport;
+    QString shown;
+    ModalScript script({[&shown](QWidget *dialog) {
+        shown = delimiterEntries(dialog)->currentText();
+        dialog->close();
+    }});
+    QStringList importedNames;
+    QChar delimiter;
+    const std::unique_ptr<DataViewWidget> view(importExport.importFile(fileName, importedNames, &delimiter));
+    CONCORDA_VERIFY_SCRIPT(script);
+    QVERIFY(view);
+    QCOMPARE(shown, entry);
+    QCOMPARE(delimiter, csv::delimiterForEntry(entry));
+    QCOMPARE(importedNames, names);
+}
+
+// Open, save, open again: the same grid, for every example and case file with the
+// delimiter its first line suggests, and for a few files read with another delimiter.
+void tst_ImportExport::saveRoundTrip_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QChar>("delimiter");
+
+    QStringList files;
+    for (const QString &folder : {QStringLiteral(CONCORDA_SOURCE_DIR "/examples"),
+                                  QStringLiteral(CONCORDA_TEST_DATA_DIR)}) {
+        const QDir dir(folder);
+        for (const QString &name : dir.entryList({QStringLiteral("*.csv")}, QDir::Files))
+            files.append(dir.filePath(name));
+    }
+    QVERIFY(files.size() >= 17);
+    for (const QString &file : qAsConst(files)) {
+        QByteArray bytes;
+        QString reason;
+        QVERIFY2(csv::readFile(file, &bytes, &reason), qPrintable(reason));
+        const QString entry = csv::suggestedDelimiterEntry(csv::decodeText(bytes));
+        QTest::newRow(qPrintable(QFileInfo(file).fileName() + QLatin1Char(' ') + entry))
+            << file << csv::delimiterForEntry(entry);
+    }
+    QTest::newRow("comma file read with the semicolon") << dataFile("comma_or_semicolon.csv")
+                                                        << QChar(';');
+    QTest::newRow("glucose example read with the tab")
+        << QStringLiteral(CONCORDA_SOURCE_DIR "/examples/glucose_meters.csv") << QChar('\t');
+}
+
+void tst_ImportExport::saveRoundTrip()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QChar, delimiter);
+
+    const std::unique_ptr<DataViewWidget> opened = importedView(fileName, delimiter);
+    QVERIFY(opened);
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("saved.csv"));
+    ImportExport importExport;
+    ModalScript noMessage({});
+    QVERIFY(importExport.exportCsvFile(*opened, saved, delimiter));
+    CONCORDA_VERIFY_SCRIPT(noMessage);
+
+    const std::unique_ptr<DataViewWidget> reopened = importedView(saved, delimiter);
+    QVERIFY(reopened);
+    QCOMPARE(gridOf(*reopened), gridOf(*opened));
+    // Saved again, the file is the same byte for byte.
+    QVERIFY(importExport.exportCsvFile(*reopened, saved + QLatin1Char('2'), delimiter));
+    QCOMPARE(contentOf(saved + QLatin1Char('2')), contentOf(saved));
+}
+
+// Edits of every kind survive the round trip: typed numbers and text, emptied cells,
+// a filled spare row, a new spare row.
+void tst_ImportExport::editedGridRoundTrip()
+{
+    QStringList names;
+    const std::unique_ptr<DataViewWidget> view =
+        importedView(dataFile("semicolon_decimal_comma.csv"), QLatin1Char(';'), &names);
+    QVERIFY(view);
+    view->editCells({{0, 0, "2.75"}, {1, 1, "<0.5"}, {0, 1, ""}, {2, 0, "9"}}, "edits");
+    view->appendRowStep(2, 0);
+    QTemporaryDir dir;
+    const QString saved = dir.filePath(QStringLiteral("edited.csv"));
+    ImportExport importExport;
+    QVERIFY(importExport.exportCsvFile(*view, saved, QLatin1Char(';')));
+    QCOMPARE(contentOf(saved), QByteArray("A;B\n2.75;\n3;<0.5\n9;\n"));
+    const std::unique_ptr<DataViewWidget> reopened = importedView(saved, QLatin1Char(';'));
+    QCOMPARE(gridOf(*reopened), gridOf(*view));
+}
+
+void tst_ImportExport::unwritableMessage_data()
+{
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QVector<QStringList>>("rows");
+    QTest::addColumn<QChar>("delimiter");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("writable") << QStringList({"A", "B"}) << QVector<QStringList>({{"1", "2"}})
+                              << QChar(',') << QString();
+    QTest::newRow("cell with the delimiter, the comma would do")
+        << QStringList({"A", "B"}) << QVector<QStringList>({{"1", "2"}, {"x", "5;6"}}) << QChar(';')
+        << "Row 2 of the variable \"B\" (column 2) holds the delimiter ;, which would split it "
+           "when the file is read, so the file was not saved.\n"
+           "Save As with the delimiter , keeps every cell as it is.";
+    QTest::newRow("name with the delimiter")
+        << QStringList({"Lab glucose", "B"}) << QVector<QStringList>() << QChar(' ')
+        << "The name of column 1 (\"Lab glucose\") holds the delimiter ' ', which would split it "
+           "when the file is read, so the file was not saved.\n"
+           "Save As with the delimiter , keeps every cell as it is.";
+    QTest::newRow("every delimiter used somewhere")
+        << QStringList({"A", "B"}) << QVector<QStringList>({{"a b", "c\td;e,f"}}) << QChar(' ')
+        << "Row 1 of the variable \"A\" (column 1) holds the delimiter ' ', which would split it "
+           "when the file is read, so the file was not saved.\nChange that text, then save again.";
+    QTest::newRow("line break")
+        << QStringList({"A", "B"}) << QVector<QStringList>({{"1", "2\n3"}}) << QChar(',')
+        << "Row 1 of the variable \"B\" (column 2) holds a line break, which would split it when "
+           "the file is read, so the file was not saved.\nChange that text, then save again.";
+    QTest::newRow("typed decimal comma")
+        << QStringList({"A", "%1"}) << QVector<QStringList>({{"1", "2,5"}}) << QChar(';')
+        << "Row 1 of the variable \"%1\" (column 2) holds a comma, which the import reads as a "
+           "decimal point, so the file would not read back as it is and was not saved. Replace "
+           "the comma (by a point in a number), then save again.";
+}
+
+void tst_ImportExport::unwritableMessage()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QVector<QStringList>, rows);
+    QFETCH(QChar, delimiter);
+    QFETCH(QString, message);
+
+    QCOMPARE(ImportExport::unwritableMessage(CsvTable{names, rows}, delimiter), message);
+}
+
+// A cell that cannot be written stops the save before anything is written: the file
+// already there keeps its bytes, and the message names the cell.
+void tst_ImportExport::unwritableCellNotSaved()
+{
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("kept.csv"));
+    QVERIFY(writeBytes(fileName, "A;B\n1;2\n"));
+    const std::unique_ptr<DataViewWidget> view = importedView(fileName, QLatin1Char(';'));
+    view->editCells({{0, 1, "2;3"}}, "typing");
+
+    ImportExport importExport;
+    QString title;
+    QString text;
+    ModalScript script({acceptMessage(&title, &text)});
+    QVERIFY(!importExport.exportCsvFile(*view, fileName, QLatin1Char(';')));
+    CONCORDA_VERIFY_SCRIPT(script);
+    QCOMPARE(title, QStringLiteral("Not saved"));
+    QVERIFY2(text.startsWith("Row 1 of the variable \"B\""), qPrintable(text));
+    QCOMPARE(contentOf(fileName), QByteArray("A;B\n1;2\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"kept.csv"}));
+}
+
+// A file that cannot be written: the message names it and the system's reason, and what
+// was there stays as it was.
+void tst_ImportExport::failedSaveKeepsOldFile_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("reasonPart");
+
+    QTest::newRow("folder that is a file") << "plain.csv/data.csv" << "directory";
+    QTest::newRow("missing folder") << "missing/data.csv" << "No such file";
+    QTest::newRow("name of a folder") << "folder" << "directory";
+}
+
+void tst_ImportExport::failedSaveKeepsOldFile()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, reasonPart);
+
+    QTemporaryDir dir;
+    QVERIFY(writeBytes(dir.filePath(QStringLiteral("plain.csv")), "old"));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+    const QString fileName = dir.filePath(target);
+    const std::unique_ptr<DataViewWidget> view = importedView(dataFile("ragged_lines.csv"), QLatin1Char(','));
+
+    ImportExport importExport;
+    QString title;
+    QString text;
+    ModalScript script({acceptMessage(&title, &text)});
+    QVERIFY(!importExport.exportCsvFile(*view, fileName, QLatin1Char(',')));
+    CONCORDA_VERIFY_SCRIPT(script);
+    QCOMPARE(title, QStringLiteral("Not saved"));
+    QVERIFY2(text.contains(QDir::toNativeSeparators(fileName)), qPrintable(text));
+    QVERIFY2(text.contains(reasonPart, Qt::CaseInsensitive), qPrintable(text));
+    QCOMPARE(contentOf(dir.filePath(QStringLiteral("plain.csv"))), QByteArray("old"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"plain.csv"}));
+}
+
+// A write that fails halfway, as on a full disk: here the file size limit of the process
+// stops it, which works for every user, root included. The old file keeps its bytes and
+// no temporary file is left behind.
+void tst_ImportExport::writeErrorKeepsOldFile()
+{
+#ifdef Q_OS_UNIX
+    QTemporaryDir dir;
+    const QString fileName = dir.filePath(QStringLiteral("glucose.csv"));
+    QVERIFY(writeBytes(fileName, "old contents\n"));
+    const std::unique_ptr<DataViewWidget> view = importedView(
+        QStringLiteral(CONCORDA_SOURCE_DIR "/examples/glucose_meters.csv"), QLatin1Char(','));
+
+    ImportExport importExport;
+    QString title;
+    QString text;
+    ModalScript script({acceptMessage(&title, &text)});
+    rlimit limit{};
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const rlimit original = limit;
+    limit.rlim_cur = 100;
+    void (*previousHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const bool written = importExport.exportCsvFile(*view, fileName, QLatin1Char(','));
+    setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(!written);
+    CONCORDA_VERIFY_SCRIPT(script);
+    QVERIFY2(text.contains(QStringLiteral("could not be saved")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("too large"), Qt::CaseInsensitive), qPrintable(text));
+    QCOMPARE(contentOf(fileName), QByteArray("old contents\n"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"glucose.csv"}));
+#else
+    QSKIP("The file size limit is a Unix resource limit");
+#endif
+}
+
+void tst_ImportExport::saveDialogAddsSuffix()
+{
+    QTemporaryDir dir;
+    ImportExport importExport;
+    ModalScript script({chooseSaveFile(dir.filePath(QStringLiteral("results")))});
+    QCOMPARE(importExport.askSaveFileName(dir.filePath(QStringLiteral("old.csv"))),
+             dir.filePath(QStringLiteral("results.csv")));
+    CONCORDA_VERIFY_SCRIPT(script);
+
+    ModalScript cancel({closeDialog()});
+    QCOMPARE(importExport.askSaveFileName(QString()), QString());
+    CONCORDA_VERIFY_SCRIPT(cancel);
 }
 
 QTEST_MAIN(tst_ImportExport)

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTimer>
+#include <QUndoStack>
 #include <QtTest>
 
 namespace {
@@ -19,6 +20,8 @@ QStringList headersOf(const DataViewWidget &view)
 }
 
 } // namespace
+
+Q_DECLARE_METATYPE(QVector<QTableWidgetSelectionRange>)
 
 class tst_DataViewWidget : public QObject
 {
@@ -39,6 +42,11 @@ private slots:
     void headerDoubleClick();
     void getVarValues_data();
     void getVarValues();
+    void getColumnValuesOfSameNames();
+    void selectedColumns_data();
+    void selectedColumns();
+    void growthUndo_data();
+    void growthUndo();
 };
 
 void tst_DataViewWidget::metaObjectOrder()
@@ -331,6 +339,93 @@ void tst_DataViewWidget::getVarValues()
     // Reading changes nothing.
     QCOMPARE(view.rowCount(), texts.size());
     QCOMPARE(textsOf(view), texts);
+}
+
+// Two columns of one name each read their own cells when read by position.
+void tst_DataViewWidget::getColumnValuesOfSameNames()
+{
+    DataViewWidget view(3, 2);
+    fill(view, {{"1", "2"}, {"3", "4"}, {"", ""}});
+    view.setVarNames({"A", "A"});
+    QCOMPARE(view.getColumnValues(0), QVector<QVariant>({1.0, 3.0}));
+    QCOMPARE(view.getColumnValues(1), QVector<QVariant>({2.0, 4.0}));
+    QCOMPARE(view.getColumnValues(2), QVector<QVariant>());
+    QCOMPARE(view.getColumnValues(-1), QVector<QVariant>());
+}
+
+void tst_DataViewWidget::selectedColumns_data()
+{
+    QTest::addColumn<QVector<QTableWidgetSelectionRange>>("ranges");
+    QTest::addColumn<QVector<int>>("columns");
+
+    using Range = QTableWidgetSelectionRange;
+    QTest::newRow("nothing selected: every column") << QVector<Range>() << QVector<int>({0, 1, 2, 3});
+    QTest::newRow("one cell") << QVector<Range>({Range(2, 1, 2, 1)}) << QVector<int>({1});
+    QTest::newRow("a block over two columns") << QVector<Range>({Range(0, 2, 3, 3)})
+                                              << QVector<int>({2, 3});
+    QTest::newRow("ranges out of order, overlapping")
+        << QVector<Range>({Range(3, 3, 3, 3), Range(0, 0, 1, 0), Range(2, 0, 2, 0)})
+        << QVector<int>({0, 3});
+    QTest::newRow("a whole column") << QVector<Range>({Range(0, 2, 4, 2)}) << QVector<int>({2});
+}
+
+void tst_DataViewWidget::selectedColumns()
+{
+    QFETCH(QVector<QTableWidgetSelectionRange>, ranges);
+    QFETCH(QVector<int>, columns);
+
+    DataViewWidget view(5, 4);
+    for (const QTableWidgetSelectionRange &range : qAsConst(ranges))
+        view.setRangeSelected(range, true);
+    QCOMPARE(view.selectedColumns(), columns);
+}
+
+// The Enter growth is a step of the history. Typed into the spare row and confirmed, the
+// value and the new row are one step; a row grown from a cell filled earlier is a step of
+// its own.
+void tst_DataViewWidget::growthUndo_data()
+{
+    QTest::addColumn<bool>("typed");
+    QTest::addColumn<int>("steps");
+
+    QTest::newRow("typed and confirmed") << true << 1;
+    QTest::newRow("confirmed only") << false << 1;
+}
+
+void tst_DataViewWidget::growthUndo()
+{
+    QFETCH(bool, typed);
+    QFETCH(int, steps);
+
+    DataViewWidget view(2, 2);
+    fill(view, {{"1", "2"}, {typed ? "" : "5", ""}});
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setCurrentCell(1, 0);
+    if (typed) {
+        view.editItem(view.item(1, 0));
+        QLineEdit *editor = view.findChild<QLineEdit *>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("5"));
+        QTest::keyClick(editor, Qt::Key_Return);
+    } else {
+        QTest::keyClick(&view, Qt::Key_Return);
+    }
+    const Texts grown{{"1", "2"}, {"5", ""}, {"", ""}};
+    QCOMPARE(textsOf(view), grown);
+    QUndoStack *history = view.undoStack();
+    QCOMPARE(history->count(), steps);
+
+    history->undo();
+    QCOMPARE(textsOf(view), Texts({{"1", "2"}, {typed ? "" : "5", ""}}));
+    QVERIFY(history->isClean());
+    history->redo();
+    QCOMPARE(textsOf(view), grown);
+    // Confirming the filled cell of the new spare row's predecessor again grows nothing.
+    view.setCurrentCell(1, 0);
+    QTest::keyClick(&view, Qt::Key_Return);
+    QCOMPARE(view.rowCount(), 3);
+    QCOMPARE(history->count(), steps);
 }
 
 QTEST_MAIN(tst_DataViewWidget)

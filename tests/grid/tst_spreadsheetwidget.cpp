@@ -2,10 +2,13 @@
 #include "gridtesting.h"
 #include "spreadsheetwidget.h"
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QRect>
+#include <QUndoStack>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -39,7 +42,26 @@ QList<CustomDialog *> warningsOf(const SpreadSheetWidget &grid)
     return grid.findChildren<CustomDialog *>();
 }
 
+// Types `text` into the cell's editor and confirms it with Return, as a user would.
+void typeInto(SpreadSheetWidget &grid, int row, int column, const QString &text)
+{
+    grid.setCurrentCell(row, column);
+    grid.editItem(grid.item(row, column));
+    QLineEdit *editor = grid.findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, text);
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The editor hands its text over through a queued call, and is deleted later.
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 } // namespace
+
+// Something a user does to a grid.
+using GridChange = std::function<void(SpreadSheetWidget &)>;
+Q_DECLARE_METATYPE(GridChange)
 
 class tst_SpreadSheetWidget : public QObject
 {
@@ -67,8 +89,11 @@ private slots:
     void pasteWithoutSelection();
     void keyBindings_data();
     void keyBindings();
-    void closeKeyHidesGrid();
+    void closeKeyPassesOn();
     void otherKeysReachStandardHandling();
+    void undoRedo_data();
+    void undoRedo();
+    void undoRestoresCellsNeverWritten();
 };
 
 void tst_SpreadSheetWidget::metaObjectOrder()
@@ -420,26 +445,22 @@ void tst_SpreadSheetWidget::keyBindings()
     QCOMPARE(parent.keys, QList<int>());
 }
 
-void tst_SpreadSheetWidget::closeKeyHidesGrid()
+// The close key is the window's (File > Close): the grid neither hides nor keeps it.
+void tst_SpreadSheetWidget::closeKeyPassesOn()
 {
     const QKeySequence closeKey(QKeySequence::Close);
     QVERIFY(!closeKey.isEmpty());
+    KeyRecorder parent;
     auto grid = gridOf(textsOf(3, 2, {{0, 0, "a"}}));
-    QPointer<SpreadSheetWidget> guard(grid.get());
-    grid->show();
-    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    grid->setParent(&parent);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&parent));
     select(*grid, {cellAt(0, 0)});
-    grid->onCopy();
 
     QTest::keySequence(grid.get(), closeKey);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!guard.isNull());
-    QVERIFY(grid->isHidden());
-
-    // Cells and buffer are as they were.
-    select(*grid, {cellAt(2, 1)});
-    grid->onPaste();
-    QCOMPARE(textsOf(*grid), textsOf(3, 2, {{0, 0, "a"}, {2, 1, "a"}}));
+    QVERIFY(grid->isVisible());
+    QCOMPARE(parent.keys.size(), 1);
+    QCOMPARE(textsOf(*grid), textsOf(3, 2, {{0, 0, "a"}}));
 }
 
 void tst_SpreadSheetWidget::otherKeysReachStandardHandling()
@@ -456,6 +477,138 @@ void tst_SpreadSheetWidget::otherKeysReachStandardHandling()
     // A key the item view does not use is passed on to the parent.
     QTest::keyClick(&grid, Qt::Key_F12);
     QCOMPARE(parent.keys, QList<int>{Qt::Key_F12});
+}
+
+// Every change the user makes is one step that undo takes back and redo makes again; a
+// change that leaves every text as it was is no step.
+void tst_SpreadSheetWidget::undoRedo_data()
+{
+    QTest::addColumn<GridChange>("change");
+    QTest::addColumn<Texts>("after");
+    QTest::addColumn<int>("steps");
+
+    // Every row starts from the grid a / b over c / (empty), copy buffer empty.
+    QTest::newRow("typing") << GridChange([](SpreadSheetWidget &grid) { typeInto(grid, 1, 1, "x"); })
+                            << textsOf(3, 2, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "c"}, {1, 1, "x"}})
+                            << 1;
+    QTest::newRow("typing over a text")
+        << GridChange([](SpreadSheetWidget &grid) { typeInto(grid, 0, 0, "z"); })
+        << textsOf(3, 2, {{0, 0, "z"}, {0, 1, "b"}, {1, 0, "c"}}) << 1;
+    QTest::newRow("typing the same text is no step")
+        << GridChange([](SpreadSheetWidget &grid) { typeInto(grid, 0, 1, "b"); })
+        << textsOf(3, 2, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "c"}}) << 0;
+    QTest::newRow("two cells typed: two steps")
+        << GridChange([](SpreadSheetWidget &grid) {
+               typeInto(grid, 2, 0, "1");
+               typeInto(grid, 2, 1, "2");
+           })
+        << textsOf(3, 2, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "c"}, {2, 0, "1"}, {2, 1, "2"}}) << 2;
+    QTest::newRow("paste of a block is one step")
+        << GridChange([](SpreadSheetWidget &grid) {
+               select(grid, {QRect(0, 0, 2, 1)});
+               grid.onCopy();
+               select(grid, {cellAt(1, 0)});
+               grid.onPaste();
+           })
+        << textsOf(3, 2, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "a"}, {1, 1, "b"}}) << 1;
+    QTest::newRow("paste of the same texts is no step")
+        << GridChange([](SpreadSheetWidget &grid) {
+               select(grid, {QRect(0, 0, 2, 1)});
+               grid.onCopy();
+               grid.onPaste();
+           })
+        << textsOf(3, 2, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "c"}}) << 0;
+    QTest::newRow("cut is one step")
+        << GridChange([](SpreadSheetWidget &grid) {
+               select(grid, {QRect(0, 0, 2, 2)});
+               grid.onCut();
+           })
+        << textsOf(3, 2) << 1;
+    QTest::newRow("delete is one step")
+        << GridChange([](SpreadSheetWidget &grid) {
+               select(grid, {cellAt(0, 1), cellAt(1, 0)});
+               grid.onDelete();
+           })
+        << textsOf(3, 2, {{0, 0, "a"}}) << 1;
+    QTest::newRow("delete of empty cells is no step")
+        << GridChange([](SpreadSheetWidget &grid) {
+               select(grid, {QRect(0, 2, 2, 1)});
+               grid.onDelete();
+           })
+        << textsOf(3, 2, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "c"}}) << 0;
+    QTest::newRow("refused paste is no step")
+        << GridChange([](SpreadSheetWidget &grid) {
+               select(grid, {cellAt(0, 0)});
+               grid.onCopy();
+               select(grid, {cellAt(2, 0), cellAt(2, 1)});
+               grid.onPaste();
+               qDeleteAll(warningsOf(grid));
+           })
+        << textsOf(3, 2, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "c"}}) << 0;
+    QTest::newRow("key bindings: copy, paste, cut, delete")
+        << GridChange([](SpreadSheetWidget &grid) {
+               select(grid, {cellAt(0, 0)});
+               QTest::keySequence(&grid, QKeySequence(QKeySequence::Copy));
+               select(grid, {cellAt(2, 1)});
+               QTest::keySequence(&grid, QKeySequence(QKeySequence::Paste));
+               select(grid, {cellAt(1, 0)});
+               QTest::keySequence(&grid, QKeySequence(QKeySequence::Cut));
+               select(grid, {cellAt(0, 1)});
+               QTest::keySequence(&grid, QKeySequence(QKeySequence::Delete));
+           })
+        << textsOf(3, 2, {{0, 0, "a"}, {2, 1, "a"}}) << 3;
+}
+
+void tst_SpreadSheetWidget::undoRedo()
+{
+    QFETCH(GridChange, change);
+    QFETCH(Texts, after);
+    QFETCH(int, steps);
+
+    const Texts before = textsOf(3, 2, {{0, 0, "a"}, {0, 1, "b"}, {1, 0, "c"}});
+    auto grid = gridOf(before);
+    grid->show();
+    QVERIFY(QTest::qWaitForWindowExposed(grid.get()));
+    QUndoStack *history = grid->undoStack();
+    QVERIFY(history->isClean());
+    QVERIFY(!history->canUndo());
+
+    change(*grid);
+    QCOMPARE(textsOf(*grid), after);
+    QCOMPARE(history->count(), steps);
+    QCOMPARE(history->isClean(), steps == 0);
+
+    for (int i = 0; i < steps; ++i)
+        history->undo();
+    QCOMPARE(textsOf(*grid), before);
+    QVERIFY(history->isClean());
+    QVERIFY(!history->canUndo());
+    QCOMPARE(history->canRedo(), steps > 0);
+
+    for (int i = 0; i < steps; ++i)
+        history->redo();
+    QCOMPARE(textsOf(*grid), after);
+    QVERIFY(!history->canRedo());
+}
+
+// Undo puts back a cell as it was, also one that never held a text (new rows have such
+// cells), and redo after a marked clean state leaves the grid modified again.
+void tst_SpreadSheetWidget::undoRestoresCellsNeverWritten()
+{
+    SpreadSheetWidget grid(2, 2);
+    grid.item(0, 0)->setText(QStringLiteral("a"));
+    select(grid, {cellAt(0, 0)});
+    grid.onCopy();
+    select(grid, {cellAt(1, 1)});
+    grid.onPaste();
+    grid.undoStack()->setClean();
+
+    grid.undoStack()->undo();
+    QVERIFY(!grid.item(1, 1)->data(Qt::DisplayRole).isValid());
+    QVERIFY(!grid.undoStack()->isClean());
+    grid.undoStack()->redo();
+    QCOMPARE(grid.item(1, 1)->text(), QStringLiteral("a"));
+    QVERIFY(grid.undoStack()->isClean());
 }
 
 QTEST_MAIN(tst_SpreadSheetWidget)

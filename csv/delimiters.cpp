@@ -1,0 +1,30 @@
+#include "delimiters.h"
+
+#include "csvtable.h"
+
+#include <QStringList>
+#include <QStringRef>
+
+namespace csv {
+
+QString entryForDelimiter(QChar delimiter)
+{
+    const QStringList entries = delimiterEntries();
+    for (const QString &entry : entries) {
+        if (delimiterForEntry(entry) == delimiter)
+            return entry;
+    }
+    return QString();
+}
+
+QString suggestedDelimiterEntry(const QString &text)
+{
+    const QStringRef firstLine = text.leftRef(text.indexOf(QLatin1Char('\n')));
+    for (const char candidate : {'\t', ';', ',', ' '}) {
+        if (firstLine.contains(QLatin1Char(candidate)))
+            return entryForDelimiter(QLatin1Char(candidate));
+    }
+    return delimiterEntries().first();
+}
+
+} // namespace csv
