@@ -198,7 +198,8 @@ def main():
     write(os.path.join(root, "icons", "varDialogStringIcon.png"), png(16, 16, string_icon(16)))
     write(os.path.join(root, "concorda.ico"), ico(png(32, 32, numeric_icon(32)), 32))
     for size in APP_ICON_SIZES:
-        write(os.path.join(root, "appicon", "concorda-%d.png" % size), png(size, size, app_icon(size)))
+        write(os.path.join(root, "appicon", "concorda-%d.png" % size),
+              png(size, size, app_icon(size)))
     write(os.path.join(root, "appicon", "concorda.svg"), app_icon_svg().encode("utf-8"))
 
 

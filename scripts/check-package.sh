@@ -38,7 +38,8 @@ echo "Built $(basename "$deb"): $(du -k "$deb" | cut -f1) KiB"
 echo "Depends: $(dpkg-deb -f "$deb" Depends)"
 
 installedPackages() {
-    dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' | awk '$1 == "ii" { print $2 }' | sort
+    dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' |
+        awk '$1 == "ii" { print $2 }' | sort
 }
 before=$(mktemp)
 installedPackages >"$before"
@@ -65,11 +66,15 @@ cleanUp() {
     exit "$status"
 }
 trap cleanUp EXIT
+trap 'exit 130' INT TERM
 
 apt_get update -qq
 apt_get install --no-install-recommends "$deb" >/dev/null
 echo "Installed with: $(installedPackages | comm -13 "$before" - | tr '\n' ' ')"
 
+appId=org.concorda.Concorda
+desktopEntry=/usr/share/applications/$appId.desktop
+metainfo=/usr/share/metainfo/$appId.metainfo.xml
 passed=0
 failed=0
 check() {
@@ -108,11 +113,10 @@ noPathOutsideUsr() {
 
 installedFiles() {
     local file
-    for file in /usr/bin/concorda /usr/bin/concorda-report \
-        /usr/share/applications/org.concorda.Concorda.desktop \
-        /usr/share/metainfo/org.concorda.Concorda.metainfo.xml \
-        /usr/share/icons/hicolor/scalable/apps/org.concorda.Concorda.svg \
-        /usr/share/icons/hicolor/{16x16,22x22,24x24,32x32,48x48,64x64,128x128,256x256}/apps/org.concorda.Concorda.png \
+    local icons=/usr/share/icons/hicolor
+    for file in /usr/bin/concorda /usr/bin/concorda-report "$desktopEntry" "$metainfo" \
+        $icons/scalable/apps/$appId.svg \
+        $icons/{16x16,22x22,24x24,32x32,48x48,64x64,128x128,256x256}/apps/$appId.png \
         /usr/share/man/man1/concorda.1.gz /usr/share/man/man1/concorda-report.1.gz \
         /usr/share/doc/concorda/{user-guide.md,copyright,changelog.gz} \
         /usr/share/doc/concorda/examples/glucose_meters.csv; do
@@ -139,12 +143,14 @@ sameReport() {
 check "only files under /usr" noPathOutsideUsr
 check "programs, desktop entry, metainfo, icons, manual pages and guide installed" installedFiles
 check "every library of the programs found" librariesFound
-check "concorda-report --version says $version" answers "concorda-report $version" concorda-report --version
-check "concorda --version says $version without a display" answers "concorda $version" concorda --version
+check "concorda-report --version says $version" \
+    answers "concorda-report $version" concorda-report --version
+check "concorda --version says $version without a display" \
+    answers "concorda $version" concorda --version
 check "HTML report of the installed example as the build writes it" sameReport html
 check "CSV report of the installed example as the build writes it" sameReport csv
-check "desktop entry valid" desktop-file-validate /usr/share/applications/org.concorda.Concorda.desktop
-check "AppStream metainfo valid" appstreamcli validate --no-net /usr/share/metainfo/org.concorda.Concorda.metainfo.xml
+check "desktop entry valid" desktop-file-validate "$desktopEntry"
+check "AppStream metainfo valid" appstreamcli validate --no-net "$metainfo"
 
 echo "check-package: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

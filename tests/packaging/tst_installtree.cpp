@@ -41,7 +41,8 @@ Run run(const QString &program, const QStringList &arguments)
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
     Run result;
-    result.finished = process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
+    result.finished =
+        process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit;
     if (!result.finished)
         process.kill();
     process.waitForFinished();
@@ -242,10 +243,10 @@ void tst_InstallTree::oneVersion_data()
 {
     QTest::addColumn<QString>("found");
 
-    const QString metainfo = text(path(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(appId)));
-    const QRegularExpression release(QStringLiteral("<release version=\"([^\"]*)\" date=\"([^\"]*)\""));
-    const QRegularExpressionMatch releaseMatch = release.match(metainfo);
-    QTest::newRow("metainfo release") << releaseMatch.captured(1);
+    const QString metainfo =
+        text(path(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(appId)));
+    const QRegularExpression release(QStringLiteral("<release version=\"([^\"]*)\""));
+    QTest::newRow("metainfo release") << release.match(metainfo).captured(1);
 
     for (const char *page : {"concorda", "concorda-report"}) {
         const QString source =
@@ -292,7 +293,8 @@ void tst_InstallTree::manPages()
     }
 
     // The FILES section names paths under the configured prefix; each must be installed.
-    const QRegularExpression file(QStringLiteral("^\\.I (/\\S+)$"), QRegularExpression::MultilineOption);
+    const QRegularExpression file(QStringLiteral("^\\.I (/\\S+)$"),
+                                  QRegularExpression::MultilineOption);
     int files = 0;
     for (auto match = file.globalMatch(source); match.hasNext(); ++files) {
         QString installed = match.next().captured(1);
@@ -360,7 +362,8 @@ void tst_InstallTree::metainfo()
     QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
 
     QCOMPARE(elements.value(QStringLiteral("id")), QStringList{appId});
-    QCOMPARE(elements.value(QStringLiteral("launchable")), QStringList{appId + QStringLiteral(".desktop")});
+    QCOMPARE(elements.value(QStringLiteral("launchable")),
+             QStringList{appId + QStringLiteral(".desktop")});
     QCOMPARE(elements.value(QStringLiteral("project_license")),
              QStringList{QStringLiteral("GPL-3.0-or-later")});
     QCOMPARE(releaseDate, QStringLiteral(CONCORDA_RELEASE_DATE));
@@ -370,7 +373,8 @@ void tst_InstallTree::metainfo()
     const QStringList binaries = elements.value(QStringLiteral("binary"));
     QCOMPARE(binaries.size(), 2);
     for (const QString &binary : binaries)
-        QVERIFY2(QFileInfo(path(QStringLiteral("bin/") + binary)).isExecutable(), qPrintable(binary));
+        QVERIFY2(QFileInfo(path(QStringLiteral("bin/") + binary)).isExecutable(),
+                 qPrintable(binary));
 }
 
 void tst_InstallTree::icons_data()
@@ -394,7 +398,8 @@ void tst_InstallTree::icons()
     QFETCH(int, size);
     QFETCH(double, tolerance);
 
-    const QString png = path(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(appId));
+    const QString png =
+        path(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(appId));
     const QImage bitmap(png);
     QVERIFY2(!bitmap.isNull(), qPrintable(png));
     QCOMPARE(bitmap.size(), QSize(size, size));
