@@ -3,8 +3,11 @@
 #   concorda_install_packages
 #   concorda_build BUILD_DIR [extra cmake arguments...]
 
+# help2man writes a manual page at build time; the packaging test validates the installed
+# tree with groff, desktop-file-validate and appstreamcli.
 CONCORDA_PACKAGES=(cmake g++ make qtbase5-dev libqt5webkit5-dev libqt5svg5-dev libqcustomplot-dev
-                   libboost-dev libbenchmark-dev xvfb xauth)
+                   libboost-dev libbenchmark-dev xvfb xauth
+                   help2man groff-base desktop-file-utils appstream)
 
 concorda_install_packages() {
     local missing=()

@@ -307,7 +307,7 @@ void tst_ConcordaReport::helpAndVersion_data()
                                          "--tdi-allowance <X>", "--format <html|csv|json>",
                                          "Exit codes: 0 done, 2 usage or input error, 3 "
                                          "statistics error, 4 output not written."};
-    QTest::newRow("version") << "--version" << QStringList{"concorda-report 0.0.0\n"};
+    QTest::newRow("version") << "--version" << QStringList{"concorda-report " CONCORDA_VERSION "\n"};
 }
 
 void tst_ConcordaReport::helpAndVersion()
