@@ -140,6 +140,20 @@ sameReport() {
         [ -n "$installed" ] && [ "$installed" = "$built" ]
 }
 
+# The analyses with plots need the plotting and SVG libraries the package depends on: the
+# installed tool writes the build's figures and a plot file per compared column.
+samePlottedAnalysis() {
+    local analysis=$1
+    local example=/usr/share/doc/concorda/examples/glucose_meters.csv
+    local plots=$out/plots-$analysis
+    local arguments=(--analysis "$analysis" --gold LabGlucose --other "MeterA,MeterB" --format json)
+    local installed built
+    installed=$(withoutDisplay /usr/bin/concorda-report "${arguments[@]}" --plot-dir "$plots" "$example") &&
+        built=$("$build/cli/concorda-report" "${arguments[@]}" "$example") &&
+        [ -n "$installed" ] && [ "$installed" = "$built" ] &&
+        grep -q '>Mean of LabGlucose and MeterB<\|>LabGlucose<' "$plots/MeterB.svg"
+}
+
 check "only files under /usr" noPathOutsideUsr
 check "programs, desktop entry, metainfo, icons, manual pages and guide installed" installedFiles
 check "every library of the programs found" librariesFound
@@ -149,6 +163,8 @@ check "concorda --version says $version without a display" \
     answers "concorda $version" concorda --version
 check "HTML report of the installed example as the build writes it" sameReport html
 check "CSV report of the installed example as the build writes it" sameReport csv
+check "Bland–Altman figures and plots from the installed tool" samePlottedAnalysis bland-altman
+check "regression figures and plots from the installed tool" samePlottedAnalysis regression
 check "desktop entry valid" desktop-file-validate "$desktopEntry"
 check "AppStream metainfo valid" appstreamcli validate --no-net "$metainfo"
 
