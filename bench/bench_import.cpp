@@ -10,6 +10,8 @@
 #include "csvtable.h"
 #include "dataviewwidget.h"
 #include "importexport.h"
+#include "peakmemory.h"
+#include "runbenchmarks.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -17,16 +19,10 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "runbenchmarks.h"
-
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <memory>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -54,55 +50,6 @@ QByteArray makeCsv()
     }
     return csv;
 }
-
-// Kilobytes of a "Vm..." line of /proc/self/status, or -1 where there is no such file.
-double statusKilobytes(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').first().toDouble();
-    }
-    return -1;
-}
-
-// Resets the peak resident memory to the current one (Linux 4.0 and later), so that each
-// case reports its own peak instead of the largest one so far. The heap left over by the
-// previous case goes back to the system first, or it would count as this case's baseline.
-void resetPeakMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-    if (FILE *clearRefs = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", clearRefs);
-        std::fclose(clearRefs);
-    }
-}
-
-// Wraps the timed loop of one case with the memory counters.
-class MemoryCounters
-{
-public:
-    explicit MemoryCounters(benchmark::State &state)
-        : state(state)
-    {
-        resetPeakMemory();
-        baselineKilobytes = statusKilobytes("VmRSS");
-    }
-    ~MemoryCounters()
-    {
-        state.counters["baseline_rss_MB"] = baselineKilobytes / 1024.0;
-        state.counters["peak_rss_MB"] = statusKilobytes("VmHWM") / 1024.0;
-    }
-
-private:
-    benchmark::State &state;
-    double baselineKilobytes;
-};
 
 QByteArray readCsv()
 {

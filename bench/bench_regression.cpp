@@ -7,21 +7,14 @@
 // resident memory while it ran (the high-water mark is reset before each case where the
 // kernel allows it; baseline_rss_MB is what was resident before the case).
 
+#include "peakmemory.h"
 #include "regression.h"
-
-#include <QFile>
-
 #include "runbenchmarks.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdio>
 #include <random>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace {
 
@@ -51,45 +44,17 @@ ColumnPair columnPair(int n)
     return pair;
 }
 
-// Kilobytes of a "Vm..." line of /proc/self/status, or -1 where there is no such file.
-double statusKilobytes(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').first().toDouble();
-    }
-    return -1;
-}
-
-// Resets the peak resident memory to the current one (Linux 4.0 and later), after giving
-// the heap left over by the previous case back to the system.
-void resetPeakMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-    if (FILE *clearRefs = std::fopen("/proc/self/clear_refs", "w")) {
-        std::fputs("5", clearRefs);
-        std::fclose(clearRefs);
-    }
-}
-
 void regressionOfOneColumn(benchmark::State &state, stats::RegressionMethod method)
 {
     const ColumnPair pair = columnPair(int(state.range(0)));
     stats::RegressionOptions options;
     options.method = method;
     options.decisionLevels = {100};
-    resetPeakMemory();
-    const double baseline = statusKilobytes("VmRSS");
-    for (auto _ : state)
-        benchmark::DoNotOptimize(stats::regression(pair.reference, pair.compared, options));
-    state.counters["baseline_rss_MB"] = baseline / 1024.0;
-    state.counters["peak_rss_MB"] = statusKilobytes("VmHWM") / 1024.0;
+    {
+        const MemoryCounters memory(state);
+        for (auto _ : state)
+            benchmark::DoNotOptimize(stats::regression(pair.reference, pair.compared, options));
+    }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
