@@ -1,6 +1,7 @@
 #include "agreementrequest.h"
 
 #include "customdialog.h"
+#include "variablemoves.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -12,14 +13,6 @@
 namespace analysis {
 
 namespace {
-
-QStringList itemTexts(const QListWidget *list)
-{
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-        texts << list->item(row)->data(Qt::DisplayRole).toString();
-    return texts;
-}
 
 stats::AgreementOptions chosenOptions(const CustomDialog &dialog)
 {
@@ -69,7 +62,7 @@ QString requestAgreement(QWidget *parent, const QStringList &variables,
         || dialog->otherDataList()->count() == 0)
         return QString();
 
-    const QStringList names = itemTexts(dialog->otherDataList());
+    const QStringList names = listedVariables(dialog->otherDataList());
     QVector<QVector<QVariant>> others;
     for (const QString &name : names)
         others.append(readColumn(name));

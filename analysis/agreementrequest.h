@@ -36,6 +36,16 @@ QString agreementReport(const QVector<QVector<QVariant>> &others, const QVector<
 QString requestAgreement(QWidget *parent, const QStringList &variables,
                          const ColumnReader &readColumn);
 
+// The columns the user chose in an analysis dialog: the reference and the compared ones,
+// names[i] naming others[i].
+struct ChosenColumns
+{
+    QString referenceName;
+    QVector<QVariant> gold;
+    QStringList names;
+    QVector<QVector<QVariant>> others;
+};
+
 } // namespace analysis
 
 #endif

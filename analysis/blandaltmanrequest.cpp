@@ -1,10 +1,9 @@
 #include "blandaltmanrequest.h"
 
+#include "analysisrequest.h"
 #include "blandaltmandialog.h"
 #include "blandaltmanplot.h"
 #include "blandaltmanreport.h"
-#include "customdialog.h"
-#include "plotexport.h"
 
 #include <qcustomplot.h>
 
@@ -23,19 +22,16 @@ Report blandAltmanReport(const QString &referenceName, const QVector<QVariant> &
 
     Report report;
     QStringList images;
-    QCustomPlot plot;
+    QCustomPlot canvas;
     for (int i = 0; i < figures.size(); ++i) {
         const stats::BlandAltmanFigures variableFigures = figures.at(i);
         const QString name = names.value(i);
-        ReportPlot reportPlot;
-        reportPlot.name = name;
-        reportPlot.title = stats::differenceTitle(options.differences, referenceName, name);
-        reportPlot.draw = [variableFigures, options, referenceName, name](QCustomPlot *target) {
-            plots::drawBlandAltmanPlot(target, variableFigures, options, referenceName, name);
-        };
-        reportPlot.draw(&plot);
-        images.append(plots::plotDataUri(&plot));
-        report.plots.append(reportPlot);
+        images.append(addPlot(&report, &canvas,
+                              {name, stats::differenceTitle(options.differences, referenceName, name),
+                               [variableFigures, options, referenceName, name](QCustomPlot *plot) {
+                                   plots::drawBlandAltmanPlot(plot, variableFigures, options,
+                                                              referenceName, name);
+                               }}));
     }
     report.html = stats::blandAltmanDocument(referenceName, names, figures, options, images);
     return report;
@@ -45,27 +41,12 @@ Report requestBlandAltman(QWidget *parent, const QStringList &variables,
                           const ColumnReader &readColumn)
 {
     BlandAltmanDialog dialog(parent);
-    dialog.setVariables(variables);
-    if (dialog.exec() == QDialog::Rejected || dialog.goldStandard().isEmpty()
-        || dialog.otherData().isEmpty())
-        return Report();
-
-    const QString referenceName = dialog.goldStandard();
-    const QStringList names = dialog.otherData();
-    QVector<QVector<QVariant>> others;
-    for (const QString &name : names)
-        others.append(readColumn(name));
-    QString problem;
-    const Report report = blandAltmanReport(referenceName, readColumn(referenceName), names,
-                                            others, dialog.options(), &problem);
-    if (!problem.isEmpty()) {
-        CustomDialog message(parent);
-        message.setMessage(problem, CustomDialog::tr("Error"), CustomDialog::tr("Accept"));
-        message.exec();
-        return Report();
-    }
-    copyReportToClipboard(report);
-    return report;
+    return runAnalysisDialog(dialog, variables, readColumn,
+                             [&dialog](const ChosenColumns &columns, QString *problem) {
+                                 return blandAltmanReport(columns.referenceName, columns.gold,
+                                                          columns.names, columns.others,
+                                                          dialog.options(), problem);
+                             });
 }
 
 } // namespace analysis

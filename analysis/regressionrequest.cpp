@@ -1,7 +1,6 @@
 #include "regressionrequest.h"
 
-#include "customdialog.h"
-#include "plotexport.h"
+#include "analysisrequest.h"
 #include "regressiondialog.h"
 #include "regressionplot.h"
 #include "regressionreport.h"
@@ -25,7 +24,7 @@ Report regressionReport(const QString &referenceName, const QVector<QVariant> &g
 
     Report report;
     QStringList images;
-    QCustomPlot plot;
+    QCustomPlot canvas;
     for (int i = 0; i < figures.size(); ++i) {
         QVector<QVariant> reference = gold;
         QVector<QVariant> compared = others.at(i);
@@ -34,15 +33,12 @@ Report regressionReport(const QString &referenceName, const QVector<QVariant> &g
         const QVector<double> y = stats::toNumbers(compared);
         const stats::RegressionFigures variableFigures = figures.at(i);
         const QString name = names.value(i);
-        ReportPlot reportPlot;
-        reportPlot.name = name;
-        reportPlot.title = stats::regressionEquation(variableFigures, referenceName, name);
-        reportPlot.draw = [x, y, variableFigures, referenceName, name, equalScales](QCustomPlot *target) {
-            plots::drawRegressionPlot(target, x, y, variableFigures, referenceName, name, equalScales);
-        };
-        reportPlot.draw(&plot);
-        images.append(plots::plotDataUri(&plot));
-        report.plots.append(reportPlot);
+        images.append(addPlot(&report, &canvas,
+                              {name, stats::regressionEquation(variableFigures, referenceName, name),
+                               [x, y, variableFigures, referenceName, name, equalScales](QCustomPlot *plot) {
+                                   plots::drawRegressionPlot(plot, x, y, variableFigures,
+                                                             referenceName, name, equalScales);
+                               }}));
     }
     report.html = stats::regressionDocument(referenceName, names, figures, options, images);
     return report;
@@ -52,27 +48,13 @@ Report requestRegression(QWidget *parent, const QStringList &variables,
                          const ColumnReader &readColumn)
 {
     RegressionDialog dialog(parent);
-    dialog.setVariables(variables);
-    if (dialog.exec() == QDialog::Rejected || dialog.goldStandard().isEmpty()
-        || dialog.otherData().isEmpty())
-        return Report();
-
-    const QString referenceName = dialog.goldStandard();
-    const QStringList names = dialog.otherData();
-    QVector<QVector<QVariant>> others;
-    for (const QString &name : names)
-        others.append(readColumn(name));
-    QString problem;
-    const Report report = regressionReport(referenceName, readColumn(referenceName), names, others,
-                                           dialog.options(), dialog.equalScales(), &problem);
-    if (!problem.isEmpty()) {
-        CustomDialog message(parent);
-        message.setMessage(problem, CustomDialog::tr("Error"), CustomDialog::tr("Accept"));
-        message.exec();
-        return Report();
-    }
-    copyReportToClipboard(report);
-    return report;
+    return runAnalysisDialog(dialog, variables, readColumn,
+                             [&dialog](const ChosenColumns &columns, QString *problem) {
+                                 return regressionReport(columns.referenceName, columns.gold,
+                                                         columns.names, columns.others,
+                                                         dialog.options(), dialog.equalScales(),
+                                                         problem);
+                             });
 }
 
 } // namespace analysis

@@ -12,6 +12,13 @@
 
 namespace analysis {
 
+QString addPlot(Report *report, QCustomPlot *canvas, const ReportPlot &plot)
+{
+    plot.draw(canvas);
+    report->plots.append(plot);
+    return plots::plotDataUri(canvas);
+}
+
 QImage stackedPlotImage(const Report &report)
 {
     QVector<QImage> images;

@@ -27,6 +27,10 @@ struct Report
     QVector<ReportPlot> plots;
 };
 
+// Draws `plot` on `canvas`, adds it to the report and returns its image as the address the
+// document embeds it by.
+QString addPlot(Report *report, QCustomPlot *canvas, const ReportPlot &plot);
+
 // The report's plots one below the other as one image, empty without plots.
 QImage stackedPlotImage(const Report &report);
 

@@ -14,14 +14,6 @@
 
 namespace {
 
-QStringList itemTexts(const QListWidget *list)
-{
-    QStringList texts;
-    for (int row = 0; row < list->count(); ++row)
-        texts << list->item(row)->data(Qt::DisplayRole).toString();
-    return texts;
-}
-
 QListWidget *variableList()
 {
     auto *list = new QListWidget;
@@ -99,12 +91,12 @@ void AnalysisDialog::setVariables(const QStringList &names)
 
 QString AnalysisDialog::goldStandard() const
 {
-    return itemTexts(gstdList).value(0);
+    return listedVariables(gstdList).value(0);
 }
 
 QStringList AnalysisDialog::otherData() const
 {
-    return itemTexts(ofList);
+    return listedVariables(ofList);
 }
 
 QListWidget *AnalysisDialog::variablesList() const

@@ -34,3 +34,11 @@ void moveVariables(const QToolButton *button, QListWidget *variables, QListWidge
         break;
     }
 }
+
+QStringList listedVariables(const QListWidget *list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->data(Qt::DisplayRole).toString();
+    return texts;
+}

@@ -1,6 +1,8 @@
 #ifndef CONCORDA_DIALOGS_VARIABLEMOVES_H
 #define CONCORDA_DIALOGS_VARIABLEMOVES_H
 
+#include <QStringList>
+
 class QListWidget;
 class QToolButton;
 
@@ -18,5 +20,8 @@ enum class ChosenList {
 
 void moveVariables(const QToolButton *button, QListWidget *variables, QListWidget *chosen,
                    ChosenList rule);
+
+// The variables a list holds: the display texts of its items, top to bottom.
+QStringList listedVariables(const QListWidget *list);
 
 #endif

@@ -86,16 +86,16 @@ void tst_RegressionReport::decisionLevelsTyped()
         QCOMPARE(refused, bad);
 }
 
-// The equation prints the slope and intercept with the digits their intervals can tell
-// apart, and a negative intercept with a minus sign between the terms.
+// The equation prints the slope and intercept with two significant digits of their
+// intervals' widths, and a negative intercept with a minus sign between the terms.
 void tst_RegressionReport::equation_data()
 {
     QTest::addColumn<double>("intercept");
     QTest::addColumn<double>("halfWidth");
     QTest::addColumn<QString>("text");
-    QTest::newRow("negative intercept") << -0.134 << 0.278 << "MeterA = 1.02130 × Lab − 0.1340";
-    QTest::newRow("positive intercept") << 12.5 << 40.0 << "MeterA = 1.02130 × Lab + 12.50";
-    QTest::newRow("no interval") << 0.5 << std::nan("") << "MeterA = 1.02130 × Lab + 0.5000";
+    QTest::newRow("negative intercept") << -0.134 << 0.278 << "MeterA = 1.021 × Lab − 0.13";
+    QTest::newRow("positive intercept") << 12.4 << 40.0 << "MeterA = 1.021 × Lab + 12";
+    QTest::newRow("no interval") << 0.5 << std::nan("") << "MeterA = 1.021 × Lab + 0.5000";
 }
 
 void tst_RegressionReport::equation()
@@ -119,7 +119,7 @@ void tst_RegressionReport::columnsFollowTheMethod_data()
                                     << "<td class=\"text\">H = 0.800 (critical 1.358): linear</td></tr>"
                                     << "Passing–Bablok</td>";
     QTest::newRow("Deming") << int(RegressionMethod::Deming) << "<th>Intercept<br>(95 % CI)</th></tr>"
-                            << "<td>-0.1340<br><span class=\"ci\">-0.4120 to 0.1440</span></td></tr>"
+                            << "<td>-0.13<br><span class=\"ci\">-0.41 to 0.14</span></td></tr>"
                             << "Deming, error ratio λ = 2</td>";
     QTest::newRow("weighted Deming") << int(RegressionMethod::WeightedDeming) << "<th>Reweighting</th></tr>"
                                      << "<td class=\"text\">did not settle in 30 rounds</td></tr>"
@@ -137,7 +137,7 @@ void tst_RegressionReport::columnsFollowTheMethod()
     o.errorRatio = 2;
     const QString html = regressionDocument("Lab", {"MeterA"}, {fitted(o.method)}, o, {});
     QVERIFY2(html.contains(header), qPrintable(html));
-    QVERIFY2(html.contains("<tr><td class=\"name\">MeterA</td><td>40</td><td>1.02130<br><span class=\"ci\">0.98740 to 1.05520</span></td>"),
+    QVERIFY2(html.contains("<tr><td class=\"name\">MeterA</td><td>40</td><td>1.021<br><span class=\"ci\">0.987 to 1.055</span></td>"),
              qPrintable(html));
     QVERIFY2(html.contains(lastCell), qPrintable(html));
     QVERIFY2(html.contains(options), qPrintable(html));
@@ -152,20 +152,20 @@ void tst_RegressionReport::decisionLevelTable()
     o.decisionLevels = {7, 11.1};
     RegressionFigures passingBablok = fitted(RegressionMethod::PassingBablok);
     passingBablok.slopeUpper = std::numeric_limits<double>::infinity();
-    passingBablok.biasAt = {{7, 0.015, std::nan(""), std::nan("")}, {11.1, 0.102, std::nan(""), std::nan("")}};
+    passingBablok.biasAt = {{7, 0.016, std::nan(""), std::nan("")}, {11.1, 0.102, std::nan(""), std::nan("")}};
     const QString html = regressionDocument("Lab", {"A"}, {passingBablok}, o, {});
     QVERIFY2(html.contains("<th>Decision level</th><th>Bias</th></tr>"
-                           "<tr><td class=\"name\">A</td><td>7</td><td>0.0150</td></tr>"
-                           "<tr><td class=\"name\">A</td><td>11.1</td><td>0.1020</td></tr></table>"),
+                           "<tr><td class=\"name\">A</td><td>7</td><td>0.02</td></tr>"
+                           "<tr><td class=\"name\">A</td><td>11.1</td><td>0.10</td></tr></table>"),
              qPrintable(html));
     QVERIFY2(html.contains("<td>1.0213<br><span class=\"ci\">0.9874 to ∞</span></td>"), qPrintable(html));
 
     o.method = RegressionMethod::Deming;
     RegressionFigures deming = fitted(RegressionMethod::Deming);
-    deming.biasAt = {{7, 0.015, -0.05, 0.08}};
+    deming.biasAt = {{7, 0.016, -0.05, 0.08}};
     o.decisionLevels = {7};
     const QString withIntervals = regressionDocument("Lab", {"A"}, {deming}, o, {});
-    QVERIFY2(withIntervals.contains("<td>7</td><td>0.0150<br><span class=\"ci\">-0.0500 to 0.0800</span></td>"),
+    QVERIFY2(withIntervals.contains("<td>7</td><td>0.02<br><span class=\"ci\">-0.05 to 0.08</span></td>"),
              qPrintable(withIntervals));
 }
 
@@ -175,7 +175,7 @@ void tst_RegressionReport::namesEscaped()
     const QString html = regressionDocument(evil, {evil}, {fitted(RegressionMethod::PassingBablok)},
                                             RegressionOptions(), {QStringLiteral("data:image/png;base64,AA")});
     QVERIFY(!html.contains("<b>x</b>"));
-    QVERIFY(html.contains("&lt;b&gt;x&lt;/b&gt;&amp; = 1.02130 × &lt;b&gt;x&lt;/b&gt;&amp; − 0.1340"));
+    QVERIFY(html.contains("&lt;b&gt;x&lt;/b&gt;&amp; = 1.021 × &lt;b&gt;x&lt;/b&gt;&amp; − 0.13"));
     QCOMPARE(html.count("<img "), 1);
 }
 
