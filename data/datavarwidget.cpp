@@ -3,11 +3,11 @@
 #include "agreementrequest.h"
 #include "blandaltmanrequest.h"
 #include "csvtable.h"
-#include "regressionrequest.h"
 #include "dataviewwidget.h"
 #include "delimiters.h"
 #include "descriptiverequest.h"
 #include "importexport.h"
+#include "regressionrequest.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
