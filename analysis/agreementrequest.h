@@ -2,21 +2,16 @@
 #define CONCORDA_ANALYSIS_AGREEMENTREQUEST_H
 
 #include "agreementreport.h"
+#include "columns.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
 
-#include <functional>
-
 class QWidget;
 
 namespace analysis {
-
-// The values of one variable, looked up by name: one cell per subject, a double where the
-// cell reads as a number and an invalid variant where it does not.
-using ColumnReader = std::function<QVector<QVariant>(const QString &name)>;
 
 // The agreement report as the desktop program makes it: the document of
 // stats::agreementDocument, also placed on the system clipboard as HTML. A library error
@@ -35,16 +30,6 @@ QString agreementReport(const QVector<QVector<QVariant>> &others, const QVector<
 // naming the variable and the cause, and gives an empty string too.
 QString requestAgreement(QWidget *parent, const QStringList &variables,
                          const ColumnReader &readColumn);
-
-// The columns the user chose in an analysis dialog: the reference and the compared ones,
-// names[i] naming others[i].
-struct ChosenColumns
-{
-    QString referenceName;
-    QVector<QVariant> gold;
-    QStringList names;
-    QVector<QVector<QVariant>> others;
-};
 
 } // namespace analysis
 

@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include "plotdrawing.h"
 #include "plotexport.h"
 
 #include <QClipboard>
@@ -12,19 +13,12 @@
 
 namespace analysis {
 
-QString addPlot(Report *report, QCustomPlot *canvas, const ReportPlot &plot)
-{
-    plot.draw(canvas);
-    report->plots.append(plot);
-    return plots::plotDataUri(canvas);
-}
-
 QImage stackedPlotImage(const Report &report)
 {
     QVector<QImage> images;
     QCustomPlot plot;
-    for (const ReportPlot &reportPlot : report.plots) {
-        reportPlot.draw(&plot);
+    for (const stats::PlotModel &model : report.plots) {
+        plots::drawPlot(&plot, model);
         images.append(plots::plotImage(&plot));
     }
     if (images.isEmpty())

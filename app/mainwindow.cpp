@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "analysis.h"
 #include "customdialog.h"
 #include "datavarwidget.h"
 #include "dataviewwidget.h"
@@ -35,8 +36,6 @@ MainWindow::MainWindow(QWidget *parent)
     , aboutAction(nullptr)
     , statisticsMenu(nullptr)
     , agreementAction(nullptr)
-    , blandAltmanAction(nullptr)
-    , regressionAction(nullptr)
     , aboutDialog(nullptr)
     , dataVarWidget(nullptr)
 {
@@ -74,8 +73,14 @@ void MainWindow::createActions()
     meanAction = new QAction(tr("&Mean"), this);
     standardDeviationAction = new QAction(tr("&Standard deviation"), this);
     agreementAction = new QAction(tr("&Agreement"), this);
-    blandAltmanAction = new QAction(tr("&Bland–Altman…"), this);
-    regressionAction = new QAction(tr("&Regression…"), this);
+    // Every other analysis of the registry, in its order, named as it declares itself.
+    for (const stats::Analysis *analysis : stats::analyses()) {
+        if (analysis->id() == QLatin1String(stats::agreementId))
+            continue;
+        auto *action = new QAction(analysis->menuText(), this);
+        action->setData(analysis->id());
+        analysisActions.append(action);
+    }
     saveAction = new QAction(tr("&Save"), this);
     saveAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_S));
     saveAsAction = new QAction(tr("Save &As…"), this);
@@ -109,8 +114,7 @@ void MainWindow::createMenus()
 
     statisticsMenu = menuBar()->addMenu(tr("&Statistics"));
     statisticsMenu->addAction(agreementAction);
-    statisticsMenu->addAction(blandAltmanAction);
-    statisticsMenu->addAction(regressionAction);
+    statisticsMenu->addActions(analysisActions);
     statisticsMenu->addSeparator();
     statisticsMenu->addAction(meanAction);
     statisticsMenu->addAction(standardDeviationAction);
@@ -130,8 +134,8 @@ void MainWindow::makeConnections()
     connect(closeAction, SIGNAL(triggered()), dataVarWidget, SLOT(onCloseFile()));
     connect(quitAction, SIGNAL(triggered()), this, SLOT(close()));
     connect(agreementAction, SIGNAL(triggered()), this, SLOT(onAgreement()));
-    connect(blandAltmanAction, SIGNAL(triggered()), this, SLOT(onBlandAltman()));
-    connect(regressionAction, SIGNAL(triggered()), this, SLOT(onRegression()));
+    for (QAction *action : qAsConst(analysisActions))
+        connect(action, SIGNAL(triggered()), this, SLOT(onAnalysis()));
     connect(meanAction, SIGNAL(triggered()), this, SLOT(onAMean()));
     connect(standardDeviationAction, SIGNAL(triggered()), this, SLOT(onAStdDev()));
     connect(aboutAction, SIGNAL(triggered()), this, SLOT(onAbout()));
@@ -308,16 +312,12 @@ void MainWindow::onAgreement()
     showResultWindow(analysis::Report{html, {}});
 }
 
-void MainWindow::onBlandAltman()
+void MainWindow::onAnalysis()
 {
-    const analysis::Report report = dataVarWidget->requestBlandAltman();
-    if (!report.html.isEmpty())
-        showResultWindow(report);
-}
-
-void MainWindow::onRegression()
-{
-    const analysis::Report report = dataVarWidget->requestRegression();
+    const auto *action = qobject_cast<const QAction *>(sender());
+    if (!action)
+        return;
+    const analysis::Report report = dataVarWidget->requestAnalysis(action->data().toString());
     if (!report.html.isEmpty())
         showResultWindow(report);
 }

@@ -46,8 +46,8 @@ public slots:
     void onAMean();
     void onAStdDev();
     void onAgreement();
-    void onBlandAltman();
-    void onRegression();
+    // Runs the registered analysis that the triggering action stands for.
+    void onAnalysis();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -75,8 +75,7 @@ private:
     QAction *aboutAction;
     QMenu *statisticsMenu;
     QAction *agreementAction;
-    QAction *blandAltmanAction;
-    QAction *regressionAction;
+    QList<QAction *> analysisActions; // the registered analyses after the agreement
     CustomDialog *aboutDialog;
     DataVarWidget *dataVarWidget;
 

@@ -1,6 +1,7 @@
 #include "resultwindow.h"
 
 #include "customdialog.h"
+#include "plotdrawing.h"
 #include "plotexport.h"
 
 #include <QAction>
@@ -130,15 +131,15 @@ bool ResultWindow::savePdf(const QString &fileName, QString *error) const
 
 bool ResultWindow::savePlot(int plot, const QString &fileName, QString *error) const
 {
-    plots::PlotFormat format = plots::PlotFormat::Png;
-    if (!plots::plotFormatFromName(QFileInfo(fileName).suffix(), &format)) {
+    stats::PlotFormat format = stats::PlotFormat::Png;
+    if (!stats::plotFormatFromName(QFileInfo(fileName).suffix(), &format)) {
         *error = tr("The file name must end in .png, .svg or .pdf.");
         return false;
     }
-    const analysis::ReportPlot &reportPlot = shown.plots.at(plot);
+    const stats::PlotModel &model = shown.plots.at(plot);
     QCustomPlot canvas;
-    reportPlot.draw(&canvas);
-    return plots::savePlot(&canvas, format, reportPlot.title, fileName, error);
+    plots::drawPlot(&canvas, model);
+    return plots::savePlot(&canvas, format, model.fileTitle, fileName, error);
 }
 
 QString ResultWindow::askFileName(const QString &caption, const QString &suggestedName,

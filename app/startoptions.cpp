@@ -1,5 +1,7 @@
 #include "startoptions.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QCoreApplication>
 
 namespace {
@@ -13,33 +15,36 @@ QString tr(const char *text)
 
 StartOptions parseStartOptions(const QStringList &arguments)
 {
-    StartOptions options;
-    const int end = arguments.contains(QStringLiteral("--")) ? arguments.indexOf(QStringLiteral("--"))
-                                                             : arguments.size();
-    for (int i = 0; i < end; ++i) {
-        const QString &argument = arguments.at(i);
-        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
-            options.action = StartOptions::ShowHelp;
-            return options;
-        }
-        if (argument == QLatin1String("--version")) {
-            options.action = StartOptions::ShowVersion;
-            return options;
-        }
-    }
+    QCommandLineParser parser;
+    // "-platform" is one option (a toolkit's), not the letters -p -l -a ...
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QString());
+    const QCommandLineOption version(QStringLiteral("version"), QString());
+    parser.addOption(help);
+    parser.addOption(version);
+    parser.addPositionalArgument(QStringLiteral("FILE.csv"), QString());
+    const bool parsed = parser.parse(QStringList(QStringLiteral("concorda")) + arguments);
 
-    QStringList files;
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
-        if (i == end)
-            continue;
-        if (i < end && argument.startsWith(QLatin1Char('-')) && argument != QLatin1String("-")) {
-            options.action = StartOptions::Error;
-            options.error = tr("unknown option %1").arg(argument);
-            return options;
-        }
-        files.append(argument);
+    StartOptions options;
+    if (parser.isSet(help)) {
+        options.action = StartOptions::ShowHelp;
+        return options;
     }
+    if (parser.isSet(version)) {
+        options.action = StartOptions::ShowVersion;
+        return options;
+    }
+    if (!parsed) {
+        options.action = StartOptions::Error;
+        const QStringList unknown = parser.unknownOptionNames();
+        options.error = unknown.isEmpty()
+                            ? parser.errorText()
+                            : tr("unknown option %1")
+                                  .arg((unknown.first().size() == 1 ? QStringLiteral("-") : QStringLiteral("--"))
+                                       + unknown.first());
+        return options;
+    }
+    const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         options.action = StartOptions::Error;
         options.error = tr("one file expected, %1 given").arg(files.size());

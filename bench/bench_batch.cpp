@@ -89,13 +89,15 @@ void BM_NumberReaderColumns(benchmark::State &state)
 void BM_BuildReport(benchmark::State &state, bool random)
 {
     batch::ReportRequest request;
+    request.analysis = stats::findAnalysis(QLatin1String(stats::agreementId));
     request.fileName = csvFileName;
     request.gold = QStringLiteral("Reference");
-    request.options.tdiAllowance = 1.0;
-    request.options.random = random;
+    request.options = stats::defaultOptionValues(request.analysis->options());
+    request.options.set(QStringLiteral("tdi-allowance"), 1.0);
+    request.options.set(QStringLiteral("random"), random);
     MemoryCounters memory(state);
     for (auto _ : state) {
-        const batch::Report report = batch::buildReport(request);
+        const batch::Outcome report = batch::buildReport(request);
         if (report.exitCode != batch::ExitSuccess)
             state.SkipWithError(qPrintable(report.error));
     }

@@ -54,7 +54,12 @@ bool writePlots(const QVector<PlotFile> &plots, const QString &directory, QStrin
 int runReport(const QStringList &arguments, QIODevice *standardOutput, QIODevice *standardError,
               const PlotRenderer &renderer)
 {
-    const CommandLine line = parseCommandLine(arguments);
+    return runCommandLine(parseCommandLine(arguments), standardOutput, standardError, renderer);
+}
+
+int runCommandLine(const CommandLine &line, QIODevice *standardOutput, QIODevice *standardError,
+                   const PlotRenderer &renderer)
+{
     if (line.action == CommandLine::Fail) {
         reportError(standardError, line.text);
         return ExitUsage;
@@ -62,7 +67,7 @@ int runReport(const QStringList &arguments, QIODevice *standardOutput, QIODevice
     if (line.action != CommandLine::Run)
         return writeAll(standardOutput, line.text.toLocal8Bit()) ? ExitSuccess : ExitOutput;
 
-    const Report report = buildReport(line.request, renderer);
+    const Outcome report = buildReport(line.request, renderer);
     if (report.exitCode != ExitSuccess) {
         reportError(standardError, report.error);
         return report.exitCode;

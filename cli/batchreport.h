@@ -16,6 +16,10 @@ namespace batch {
 // Writes the report or the help to standardOutput (or to the --output file, only when
 // complete) and the plot files into the --plot-dir folder, one error line to standardError,
 // and returns the exit code. `renderer` draws the plots; without it there are none.
+int runCommandLine(const CommandLine &line, QIODevice *standardOutput,
+                   QIODevice *standardError, const PlotRenderer &renderer = PlotRenderer());
+
+// The same for the arguments (the program name first) as the command line gives them.
 int runReport(const QStringList &arguments, QIODevice *standardOutput,
               QIODevice *standardError, const PlotRenderer &renderer = PlotRenderer());
 

@@ -1,12 +1,8 @@
 #include "batchrun.h"
 
 #include "batchtext.h"
-#include "blandaltmanreport.h"
 #include "csvtable.h"
 #include "numberreader.h"
-#include "regressionreport.h"
-#include "vectortoolkit.h"
-#include "writers.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -28,7 +24,7 @@ QVector<int> columnsNamed(const QStringList &names, const QString &wanted)
         const QString &name = names.at(column);
         if (name == wanted)
             exact.append(column);
-        else if (name.endsWith(QLatin1Char('\r')) && withoutFinalCarriageReturn(name) == wanted)
+        else if (name.endsWith(QLatin1Char('\r')) && csv::withoutFinalCarriageReturn(name) == wanted)
             lineEnd.append(column);
     }
     return exact.isEmpty() ? lineEnd : exact;
@@ -38,7 +34,7 @@ QString unknownColumn(const QString &wanted, const QStringList &names)
 {
     QStringList available;
     for (const QString &name : names)
-        available.append(quoted(withoutFinalCarriageReturn(name)));
+        available.append(quoted(csv::withoutFinalCarriageReturn(name)));
     return BatchReport::tr("there is no column %1; the columns are %2")
         .arg(quoted(wanted), available.join(QLatin1String(", ")));
 }
@@ -90,15 +86,21 @@ QVector<QVariant> cellsOf(QVector<double> numbers)
 } // namespace
 
 bool chooseColumns(const QStringList &names, const QString &gold, const QStringList &others,
-                   ColumnChoice *choice, QString *error)
+                   const QString &subject, ColumnChoice *choice, QString *error)
 {
     choice->gold = uniqueColumn(names, gold, error);
     if (choice->gold < 0)
         return false;
+    choice->subject = -1;
+    if (!subject.isEmpty()) {
+        choice->subject = uniqueColumn(names, subject, error);
+        if (choice->subject < 0)
+            return false;
+    }
     choice->others.clear();
     if (others.isEmpty()) {
         for (int column = 0; column < names.size(); ++column) {
-            if (column != choice->gold)
+            if (column != choice->gold && column != choice->subject)
                 choice->others.append(column);
         }
         if (choice->others.isEmpty()) {
@@ -122,7 +124,7 @@ bool chooseColumns(const QStringList &names, const QString &gold, const QStringL
     return true;
 }
 
-bool readChosenColumns(const ReportRequest &request, ChosenColumns *columns, QString *error)
+bool readInput(const ReportRequest &request, stats::AnalysisInput *input, QString *error)
 {
     QVector<QVector<double>> numbers;
     QStringList names;
@@ -133,19 +135,24 @@ bool readChosenColumns(const ReportRequest &request, ChosenColumns *columns, QSt
             return false;
         const csv::NumberReader reader(bytes, request.delimiter);
         names = reader.names();
-        if (!chooseColumns(names, request.gold, request.others, &choice, error))
+        if (!chooseColumns(names, request.gold, request.others, request.subject, &choice, error))
             return false;
         numbers = reader.columns(QVector<int>{choice.gold} + choice.others);
+        if (choice.subject >= 0)
+            input->subject = reader.texts(choice.subject);
     }
 
     // The file's bytes are gone before the cells are made.
-    columns->gold = cellsOf(std::move(numbers[0]));
-    columns->goldName = withoutFinalCarriageReturn(names.at(choice.gold));
+    input->reference = cellsOf(std::move(numbers[0]));
+    input->referenceName = csv::withoutFinalCarriageReturn(names.at(choice.gold));
     for (int i = 0; i < choice.others.size(); ++i) {
-        columns->others.append(cellsOf(std::move(numbers[i + 1])));
-        columns->labels.append(names.at(choice.others.at(i)));
-        columns->names.append(withoutFinalCarriageReturn(columns->labels.last()));
+        input->compared.append(cellsOf(std::move(numbers[i + 1])));
+        input->labels.append(names.at(choice.others.at(i)));
+        input->names.append(csv::withoutFinalCarriageReturn(input->labels.last()));
     }
+    if (choice.subject >= 0)
+        input->subjectName = csv::withoutFinalCarriageReturn(names.at(choice.subject));
+    input->options = request.options;
     return true;
 }
 
@@ -169,146 +176,53 @@ QStringList plotFileNames(const QStringList &names, const QString &suffix)
 
 namespace {
 
-void agreementRun(const ReportRequest &request, const ChosenColumns &columns, Report *report)
+QByteArray document(const stats::AnalysisResult &result, const ReportRequest &request,
+                    const QVector<stats::PlotModel> &plots, const PlotRenderer &renderer)
 {
-    const stats::AgreementOptions &options = request.options;
-    report->error = stats::catchAgreementError(
-        [&](int *column) {
-            if (request.format == Format::Html) {
-                report->document = stats::agreementDocument(columns.others, columns.gold,
-                                                            columns.labels, options, column)
-                                       .toUtf8();
-                return;
-            }
-            QVector<stats::AgreementFigures> figures;
-            for (*column = 0; *column < columns.others.size(); ++*column)
-                figures.append(
-                    stats::agreementFigures(columns.others.at(*column), columns.gold, options));
-            report->document = request.format == Format::Csv
-                                   ? figuresCsv(columns.names, figures, options)
-                                   : figuresJson(columns.names, figures, options);
-        },
-        columns.others, columns.gold, columns.names, options);
-}
-
-QString pngDataUri(const QByteArray &png)
-{
-    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
-}
-
-void blandAltmanRun(const ReportRequest &request, const ChosenColumns &columns,
-                    const PlotRenderer &renderer, Report *report)
-{
-    const stats::BlandAltmanOptions &options = request.blandAltman;
-    QVector<stats::BlandAltmanFigures> figures;
-    for (int i = 0; i < columns.others.size(); ++i) {
-        figures.append(stats::blandAltmanFigures(columns.others.at(i), columns.gold, options,
-                                                 columns.names.at(i), &report->error));
-        if (!report->error.isEmpty())
-            return;
-    }
-
-    const bool plotting = bool(renderer.blandAltman);
-    if (plotting && !request.plotDirectory.isEmpty()) {
-        const QStringList fileNames =
-            plotFileNames(columns.names, plotFormatSuffix(request.plotFormat));
-        for (int i = 0; i < figures.size(); ++i)
-            report->plots.append({fileNames.at(i),
-                                  renderer.blandAltman(figures.at(i), options, columns.goldName,
-                                                       columns.names.at(i), request.plotFormat)});
-    }
     switch (request.format) {
-    case Format::Html: {
-        QStringList images;
-        for (int i = 0; plotting && i < figures.size(); ++i)
-            images.append(pngDataUri(renderer.blandAltman(figures.at(i), options, columns.goldName,
-                                                          columns.names.at(i), PlotFormat::Png)));
-        report->document = stats::blandAltmanDocument(columns.goldName, columns.names, figures,
-                                                      options, images)
-                               .toUtf8();
-        break;
-    }
     case Format::Csv:
-        report->document = blandAltmanCsv(columns.names, figures);
-        break;
+        return stats::fieldsCsv(result.fields());
     case Format::Json:
-        report->document = blandAltmanJson(columns.goldName, columns.names, figures, options);
-        break;
-    }
-}
-
-void regressionRun(const ReportRequest &request, const ChosenColumns &columns,
-                   const PlotRenderer &renderer, Report *report)
-{
-    const stats::RegressionOptions &options = request.regression;
-    QVector<stats::RegressionFigures> figures;
-    for (int i = 0; i < columns.others.size(); ++i) {
-        figures.append(stats::regressionFigures(columns.others.at(i), columns.gold, options,
-                                                columns.names.at(i), &report->error));
-        if (!report->error.isEmpty())
-            return;
-    }
-
-    const bool plotting = bool(renderer.regression);
-    const bool plotFiles = plotting && !request.plotDirectory.isEmpty();
-    const QStringList fileNames = plotFileNames(columns.names, plotFormatSuffix(request.plotFormat));
-    QStringList images;
-    for (int i = 0; plotting && i < figures.size(); ++i) {
-        QVector<QVariant> reference = columns.gold;
-        QVector<QVariant> compared = columns.others.at(i);
-        stats::dropIncompletePairs(reference, compared);
-        const QVector<double> x = stats::toNumbers(reference);
-        const QVector<double> y = stats::toNumbers(compared);
-        const auto render = [&](PlotFormat format) {
-            return renderer.regression(x, y, figures.at(i), columns.goldName, columns.names.at(i), format);
-        };
-        if (plotFiles)
-            report->plots.append({fileNames.at(i), render(request.plotFormat)});
-        if (request.format == Format::Html)
-            images.append(pngDataUri(render(PlotFormat::Png)));
-    }
-    switch (request.format) {
+        return stats::fieldsJson(result.fields());
     case Format::Html:
-        report->document = stats::regressionDocument(columns.goldName, columns.names, figures,
-                                                     options, images)
-                               .toUtf8();
-        break;
-    case Format::Csv:
-        report->document = regressionCsv(columns.names, figures, options);
-        break;
-    case Format::Json:
-        report->document = regressionJson(columns.goldName, columns.names, figures, options);
         break;
     }
+    QStringList images;
+    for (const stats::PlotModel &plot : plots)
+        images.append(stats::pngDataUri(renderer(plot, stats::PlotFormat::Png)));
+    return result.document(images).toUtf8();
 }
 
 } // namespace
 
-Report buildReport(const ReportRequest &request, const PlotRenderer &renderer)
+Outcome buildReport(const ReportRequest &request, const PlotRenderer &renderer)
 {
-    Report report;
-    ChosenColumns columns;
-    if (!readChosenColumns(request, &columns, &report.error)) {
-        report.exitCode = ExitUsage;
-        return report;
+    Outcome outcome;
+    stats::AnalysisInput input;
+    if (!readInput(request, &input, &outcome.error)) {
+        outcome.exitCode = ExitUsage;
+        return outcome;
     }
-    switch (request.analysis) {
-    case Analysis::BlandAltman:
-        blandAltmanRun(request, columns, renderer, &report);
-        break;
-    case Analysis::Regression:
-        regressionRun(request, columns, renderer, &report);
-        break;
-    case Analysis::Agreement:
-        agreementRun(request, columns, &report);
-        break;
+    stats::Problem problem;
+    const std::unique_ptr<stats::AnalysisResult> result =
+        stats::runAnalysis(*request.analysis, input, stats::OptionNames::CommandLine, &problem);
+    if (!result) {
+        outcome.exitCode = ExitStatistics;
+        outcome.error = problem.message;
+        return outcome;
     }
-    if (!report.error.isEmpty()) {
-        report.exitCode = ExitStatistics;
-        report.document.clear();
-        report.plots.clear();
+
+    const QVector<stats::PlotModel> plots = renderer ? result->plots() : QVector<stats::PlotModel>();
+    outcome.document = document(*result, request, plots, renderer);
+    if (!request.plotDirectory.isEmpty()) {
+        QStringList names;
+        for (const stats::PlotModel &plot : plots)
+            names.append(plot.name);
+        const QStringList fileNames = plotFileNames(names, stats::plotFormatSuffix(request.plotFormat));
+        for (int i = 0; i < plots.size(); ++i)
+            outcome.plots.append({fileNames.at(i), renderer(plots.at(i), request.plotFormat)});
     }
-    return report;
+    return outcome;
 }
 
 } // namespace batch

@@ -6,62 +6,40 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <QVariant>
 #include <QVector>
 
 #include <functional>
 
 // The analysis run of concorda-report: the chosen columns read from the file's bytes by the
-// rules of the desktop program's data view, the report computed in memory with the
-// program's own report functions, so that its figures and its HTML are those of the
-// desktop program.
+// rules of the desktop program's data view, the analysis run and its document written with
+// the program's own functions, so that its figures and its HTML are those of the desktop
+// program. One road for every analysis of the registry.
 namespace batch {
 
 struct ColumnChoice
 {
     int gold = -1;
     QVector<int> others;
+    int subject = -1; // none
 };
 
 // Finds the chosen columns among the names of a file. A name matches a column of that
 // name; it also matches a name that differs only by a final carriage return, which a file
 // with CR LF line ends leaves on its last column. A name that matches no column, or more
 // than one, fails: *error names it and lists the columns there are, or says where it
-// stands twice.
+// stands twice. Without compared columns, every column but the gold and the subject ones.
 bool chooseColumns(const QStringList &names, const QString &gold, const QStringList &others,
-                   ColumnChoice *choice, QString *error);
+                   const QString &subject, ColumnChoice *choice, QString *error);
 
-// The columns a request chooses, as the analysis reads them.
-struct ChosenColumns
-{
-    QVector<QVariant> gold;
-    QString goldName; // without a line end's carriage return
-    QVector<QVector<QVariant>> others;
-    QStringList labels; // the names as the desktop report shows them, carriage return and all
-    QStringList names;  // the names without a line end's carriage return, for records and messages
-};
+// Reads the file and the columns the request chooses, with the request's options, as the
+// analysis takes them. On failure *error says why (a file that cannot be read, a name that
+// matches no column or more than one).
+bool readInput(const ReportRequest &request, stats::AnalysisInput *input, QString *error);
 
-// Reads the file and the columns the request chooses. On failure *error says why (a file
-// that cannot be read, a name that matches no column or more than one).
-bool readChosenColumns(const ReportRequest &request, ChosenColumns *columns, QString *error);
-
-// What the batch tool needs from the plotting layer. The program hands it in, so that the
-// tool's own library stays on the core; without it the documents carry no plots and no
-// plot files are written.
-struct PlotRenderer
-{
-    // The file contents of the difference plot of one compared column.
-    std::function<QByteArray(const stats::BlandAltmanFigures &figures,
-                             const stats::BlandAltmanOptions &options, const QString &reference,
-                             const QString &compared, PlotFormat format)>
-        blandAltman;
-    // The file contents of the scatter plot of one compared column (y) against the
-    // reference (x), complete pairs only.
-    std::function<QByteArray(const QVector<double> &x, const QVector<double> &y,
-                             const stats::RegressionFigures &figures, const QString &reference,
-                             const QString &compared, PlotFormat format)>
-        regression;
-};
+// What the batch tool needs from the plotting layer: the file contents of a plot in a
+// format. The program hands it in, so that the tool's own library stays on the core;
+// without it the documents carry no plots and no plot files are written.
+using PlotRenderer = std::function<QByteArray(const stats::PlotModel &plot, stats::PlotFormat format)>;
 
 // A plot file to write: its name within the plot folder and its contents.
 struct PlotFile
@@ -70,7 +48,8 @@ struct PlotFile
     QByteArray contents;
 };
 
-struct Report
+// A finished run: the document and the plot files, or the error and its exit code.
+struct Outcome
 {
     int exitCode = ExitSuccess;
     QByteArray document;     // on success
@@ -79,7 +58,7 @@ struct Report
 };
 
 // Reads the file, chooses the columns and computes the whole report, plots and all, in memory.
-Report buildReport(const ReportRequest &request, const PlotRenderer &renderer = PlotRenderer());
+Outcome buildReport(const ReportRequest &request, const PlotRenderer &renderer = PlotRenderer());
 
 // File names for the plots of the columns `names`, one each, made of the name's letters,
 // digits, '-' and '.' (anything else becomes '_'), unique among themselves, with `suffix`.

@@ -20,12 +20,6 @@ inline QString quoted(const QString &text)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-// A file with CR LF line ends leaves a carriage return at the end of its last name.
-inline QString withoutFinalCarriageReturn(const QString &name)
-{
-    return name.endsWith(QLatin1Char('\r')) ? name.chopped(1) : name;
-}
-
 } // namespace batch
 
 #endif

@@ -4,7 +4,8 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QLocale>
+
+#include <algorithm>
 
 namespace batch {
 
@@ -20,350 +21,353 @@ const Choice delimiterChoices[] = {{"comma", ','}, {"semicolon", ';'}, {"space",
 const Choice formatChoices[] = {{"html", int(Format::Html)},
                                 {"csv", int(Format::Csv)},
                                 {"json", int(Format::Json)}};
-const Choice analysisChoices[] = {{"agreement", int(Analysis::Agreement)},
-                                  {"bland-altman", int(Analysis::BlandAltman)},
-                                  {"regression", int(Analysis::Regression)}};
-const Choice methodChoices[] = {{"passing-bablok", int(stats::RegressionMethod::PassingBablok)},
-                                {"deming", int(stats::RegressionMethod::Deming)},
-                                {"weighted-deming", int(stats::RegressionMethod::WeightedDeming)}};
-const Choice plotFormatChoices[] = {{"svg", int(PlotFormat::Svg)},
-                                    {"png", int(PlotFormat::Png)},
-                                    {"pdf", int(PlotFormat::Pdf)}};
-const Choice differenceChoices[] = {{"absolute", int(stats::DifferenceScale::Absolute)},
-                                    {"percentage", int(stats::DifferenceScale::Percentage)},
-                                    {"ratio", int(stats::DifferenceScale::Ratio)}};
-const Choice axisChoices[] = {{"mean", int(stats::DifferenceAxis::PairMean)},
-                              {"reference", int(stats::DifferenceAxis::Reference)}};
-const Choice limitIntervalChoices[] = {{"exact", int(stats::LimitInterval::Exact)},
-                                       {"approximate", int(stats::LimitInterval::Approximate)}};
-
-// The options that only one analysis takes; given with another, they are a mistake to
-// point out rather than to ignore.
-const char *const agreementOnly[] = {"tdi-allowance", "cp-allowance", "proportional", "random"};
-const char *const blandAltmanOnly[] = {"differences", "x-axis", "loa-coverage", "loa-ci"};
-const char *const regressionOnly[] = {"method", "error-ratio", "decision-levels"};
+const Choice plotFormatChoices[] = {{"svg", int(stats::PlotFormat::Svg)},
+                                    {"png", int(stats::PlotFormat::Png)},
+                                    {"pdf", int(stats::PlotFormat::Pdf)}};
 
 template <std::size_t Count>
-bool lookUp(const Choice (&choices)[Count], const QString &name, int *value)
-{
-    for (const Choice &choice : choices) {
-        if (name == QLatin1String(choice.name)) {
-            *value = choice.value;
-            return true;
-        }
-    }
-    return false;
-}
-
-template <std::size_t Count>
-QString choiceList(const Choice (&choices)[Count])
+QStringList choiceNames(const Choice (&choices)[Count])
 {
     QStringList names;
     for (const Choice &choice : choices)
         names.append(QLatin1String(choice.name));
-    return names.join(QLatin1Char('|'));
+    return names;
 }
 
-// The value of a choice option, or false with *error naming the option and the choices.
+// "a, b or c".
+QString alternatives(QStringList names)
+{
+    const QString last = names.takeLast();
+    return names.isEmpty() ? last : BatchReport::tr("%1 or %2").arg(names.join(QLatin1String(", ")), last);
+}
+
+// "a, b and c".
+QString together(QStringList names)
+{
+    const QString last = names.takeLast();
+    return names.isEmpty() ? last : BatchReport::tr("%1 and %2").arg(names.join(QLatin1String(", ")), last);
+}
+
+// The value of a choice option of the tool itself, or false with *error naming the option
+// and the choices.
 template <std::size_t Count>
 bool readChoice(const QCommandLineParser &parser, const char *option,
                 const Choice (&choices)[Count], int *value, QString *error)
 {
     const QString given = parser.value(QLatin1String(option));
-    if (lookUp(choices, given, value))
-        return true;
-    QStringList names;
-    for (const Choice &choice : choices)
-        names.append(QLatin1String(choice.name));
-    const QString last = names.takeLast();
-    *error = BatchReport::tr("--%1 must be %2 or %3, not %4")
-                 .arg(QLatin1String(option), names.join(QLatin1String(", ")), last, quoted(given));
+    for (const Choice &choice : choices) {
+        if (given == QLatin1String(choice.name)) {
+            *value = choice.value;
+            return true;
+        }
+    }
+    *error = BatchReport::tr("--%1 must be %2, not %3")
+                 .arg(QLatin1String(option), alternatives(choiceNames(choices)), quoted(given));
     return false;
 }
 
-template <std::size_t Count>
-bool refuseOthersOptions(const QCommandLineParser &parser, const char *const (&options)[Count],
-                         const QString &analysis, QString *error)
+QStringList analysisIds()
 {
-    for (const char *option : options) {
-        if (parser.isSet(QLatin1String(option))) {
-            *error = BatchReport::tr("--%1 does not apply to --analysis %2")
-                         .arg(QLatin1String(option), analysis);
+    QStringList ids;
+    for (const stats::Analysis *analysis : stats::analyses())
+        ids.append(analysis->id());
+    return ids;
+}
+
+// One command-line option of the analyses: the declarations of every analysis that has it,
+// in registry order.
+struct AnalysisOption
+{
+    QString name;
+    QVector<const stats::Analysis *> analyses;
+    QVector<stats::OptionSpec> specs;
+};
+
+QVector<AnalysisOption> analysisOptions()
+{
+    QVector<AnalysisOption> options;
+    for (const stats::Analysis *analysis : stats::analyses()) {
+        for (const stats::OptionSpec &spec : analysis->options()) {
+            const QString name = commandLineName(spec);
+            auto known = std::find_if(options.begin(), options.end(),
+                                      [&name](const AnalysisOption &option) { return option.name == name; });
+            if (known == options.end())
+                known = options.insert(options.end(), AnalysisOption{name, {}, {}});
+            known->analyses.append(analysis);
+            known->specs.append(spec);
+        }
+    }
+    return options;
+}
+
+// The help of an option of several analyses: each analysis's text, those with the same
+// text together ("bland-altman, regression: ...").
+QString analysisOptionHelp(const AnalysisOption &option)
+{
+    QStringList texts;
+    QVector<QStringList> users;
+    for (int i = 0; i < option.specs.size(); ++i) {
+        const stats::OptionSpec &spec = option.specs.at(i);
+        QString text = spec.help;
+        if (spec.type == stats::OptionType::Flag && spec.defaultValue.toBool())
+            text = BatchReport::tr("leave out: %1").arg(text);
+        const int known = texts.indexOf(text);
+        if (known < 0) {
+            texts.append(text);
+            users.append({option.analyses.at(i)->id()});
+        } else {
+            users[known].append(option.analyses.at(i)->id());
+        }
+    }
+    QStringList parts;
+    for (int i = 0; i < texts.size(); ++i)
+        parts.append(QStringLiteral("%1: %2").arg(users.at(i).join(QLatin1String(", ")), texts.at(i)));
+    const stats::OptionSpec &first = option.specs.first();
+    QString help = parts.join(QLatin1Char(' '));
+    if (first.type == stats::OptionType::Number)
+        help += BatchReport::tr(" (default: %1)").arg(first.defaultValue.toDouble());
+    else if (first.type == stats::OptionType::Choice)
+        help += BatchReport::tr(" (default: %1)").arg(first.choices.value(first.defaultValue.toInt()).name);
+    return help;
+}
+
+QVector<QCommandLineOption> toolOptions()
+{
+    const QStringList ids = analysisIds();
+    return {
+        {QStringLiteral("analysis"), BatchReport::tr("The analysis to run (default: %1).").arg(ids.first()),
+         ids.join(QLatin1Char('|')), ids.first()},
+        {QStringLiteral("delimiter"), BatchReport::tr("The field delimiter of the file (default: comma)."),
+         choiceNames(delimiterChoices).join(QLatin1Char('|')), QStringLiteral("comma")},
+        {QStringLiteral("gold"), BatchReport::tr("The Gold Standard column (required)."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("other"),
+         BatchReport::tr("The compared columns, separated by commas (default: every column "
+                         "but the Gold Standard and the subject column, in file order)."),
+         QStringLiteral("NAME[,NAME...]")},
+        {QStringLiteral("subject"),
+         BatchReport::tr("The column that names the subjects: rows with the same value are one "
+                         "subject's repeated readings (analyses with replicates only)."),
+         QStringLiteral("NAME")},
+        {QStringLiteral("plot-dir"),
+         BatchReport::tr("Also write one plot per compared column into DIR, named after the "
+                         "column (analyses with plots only)."),
+         QStringLiteral("DIR")},
+        {QStringLiteral("plot-format"), BatchReport::tr("The format of the plot files (default: svg)."),
+         choiceNames(plotFormatChoices).join(QLatin1Char('|')), QStringLiteral("svg")},
+        {QStringLiteral("format"), BatchReport::tr("The report format (default: html)."),
+         choiceNames(formatChoices).join(QLatin1Char('|')), QStringLiteral("html")},
+        {QStringLiteral("output"),
+         BatchReport::tr("Write the report to FILE, only when it is complete (default: "
+                         "standard output)."),
+         QStringLiteral("FILE")},
+    };
+}
+
+QCommandLineOption commandLineOption(const AnalysisOption &option)
+{
+    const stats::OptionSpec &spec = option.specs.first();
+    if (spec.type == stats::OptionType::Flag)
+        return QCommandLineOption(option.name, analysisOptionHelp(option));
+    return QCommandLineOption(option.name, analysisOptionHelp(option), spec.valueName);
+}
+
+QString description()
+{
+    QString text = BatchReport::tr("Writes the analysis of every compared column of a CSV file "
+                                   "against the Gold Standard column.");
+    for (const stats::Analysis *analysis : stats::analyses())
+        text += QStringLiteral(" %1: %2").arg(analysis->id(), analysis->summary());
+    return text + BatchReport::tr("\nExit codes: 0 done, 2 usage or input error, 3 statistics "
+                                  "error, 4 output not written.");
+}
+
+// Words of `text` on lines of at most `width` characters, each after `indent` spaces but
+// the first.
+QString wrapped(const QString &text, int indent, int width)
+{
+    QString result;
+    int column = 0;
+    for (const QString &word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (column > 0 && column + 1 + word.size() > width) {
+            result += QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+            column = 0;
+        } else if (column > 0) {
+            result += QLatin1Char(' ');
+            ++column;
+        }
+        result += word;
+        column += word.size();
+    }
+    return result;
+}
+
+// The help, in the layout of Qt's own: usage, description, each option with its value and
+// text, the argument. Made here so that it needs no application object.
+QString helpText(const QVector<QCommandLineOption> &options)
+{
+    QStringList heads;
+    for (const QCommandLineOption &option : options) {
+        QStringList names;
+        for (const QString &name : option.names())
+            names.append((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+        QString head = names.join(QLatin1String(", "));
+        if (!option.valueName().isEmpty())
+            head += QStringLiteral(" <%1>").arg(option.valueName());
+        heads.append(head);
+    }
+    int headWidth = 0;
+    for (const QString &head : heads)
+        headWidth = std::max(headWidth, int(head.size()));
+    headWidth = std::min(headWidth, 36);
+    const int indent = 2 + headWidth + 2;
+
+    QString text = BatchReport::tr("Usage: %1 [options] FILE.csv\n").arg(QLatin1String(programName));
+    text += description() + QLatin1Char('\n');
+    text += QLatin1Char('\n') + BatchReport::tr("Options:") + QLatin1Char('\n');
+    for (int i = 0; i < options.size(); ++i) {
+        QString head = heads.at(i);
+        text += QStringLiteral("  ") + head;
+        if (head.size() > headWidth)
+            text += QLatin1Char('\n') + QString(indent, QLatin1Char(' '));
+        else
+            text += QString(headWidth - head.size() + 2, QLatin1Char(' '));
+        text += wrapped(options.at(i).description(), indent, 79 - indent) + QLatin1Char('\n');
+    }
+    text += QLatin1Char('\n') + BatchReport::tr("Arguments:") + QLatin1Char('\n');
+    text += QStringLiteral("  FILE.csv  ") + BatchReport::tr("The data: the first line names the columns.")
+            + QLatin1Char('\n');
+    return text;
+}
+
+// The values of the chosen analysis's options: each as given, or its default. An option
+// given that the analysis does not have, or that does not apply with the other values, is
+// a mistake to point out rather than to ignore.
+bool readAnalysisOptions(const QCommandLineParser &parser, const QVector<AnalysisOption> &all,
+                         ReportRequest *request, QString *error)
+{
+    const stats::Analysis &analysis = *request->analysis;
+    const QVector<stats::OptionSpec> specs = analysis.options();
+    for (const AnalysisOption &option : all) {
+        if (parser.isSet(option.name) && !option.analyses.contains(&analysis)) {
+            *error = BatchReport::tr("--%1 does not apply to --analysis %2").arg(option.name, analysis.id());
+            return false;
+        }
+    }
+    request->options = stats::defaultOptionValues(specs);
+    for (const stats::OptionSpec &spec : specs) {
+        const QString name = commandLineName(spec);
+        if (!parser.isSet(name))
+            continue;
+        QVariant value = !spec.defaultValue.toBool();
+        if (spec.type != stats::OptionType::Flag
+            && !stats::readCommandLineValue(spec, parser.value(name), &value, error))
+            return false;
+        request->options.set(spec.name, value);
+    }
+    for (const stats::OptionSpec &spec : specs) {
+        if (parser.isSet(commandLineName(spec)) && !stats::optionApplies(spec, specs, request->options)) {
+            const stats::OptionSpec *choice = stats::findOption(specs, spec.appliesWith);
+            *error = BatchReport::tr("--%1 applies to --%2 %3, not to %4")
+                         .arg(commandLineName(spec), choice->name,
+                              stats::choiceNames(*choice, spec.appliesToChoices),
+                              choice->choices.value(request->options.choice(choice->name)).name);
             return false;
         }
     }
     return true;
 }
 
-// Numbers on the command line are written the same way whatever the user's locale is. A
-// group separator is refused, or "1,000" would read as a thousand.
-bool readNumber(const QString &text, double *value)
+bool readToolOptions(const QCommandLineParser &parser, ReportRequest *request, QString *error)
 {
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::RejectGroupSeparator);
-    bool ok = false;
-    *value = c.toDouble(text, &ok);
-    return ok;
-}
-
-bool readNumberOption(const QCommandLineParser &parser, const char *option, double *value,
-                      QString *error)
-{
-    const QString text = parser.value(QLatin1String(option));
-    if (readNumber(text, value))
-        return true;
-    *error = BatchReport::tr("--%1 must be a number written with a decimal point, not %2")
-                 .arg(QLatin1String(option), quoted(text));
-    return false;
-}
-
-bool readBlandAltmanOptions(const QCommandLineParser &parser, stats::BlandAltmanOptions *options,
-                            QString *error)
-{
-    int choice = 0;
-    if (!readChoice(parser, "differences", differenceChoices, &choice, error))
-        return false;
-    options->differences = stats::DifferenceScale(choice);
-    if (!readChoice(parser, "x-axis", axisChoices, &choice, error))
-        return false;
-    options->axis = stats::DifferenceAxis(choice);
-    if (!readChoice(parser, "loa-ci", limitIntervalChoices, &choice, error))
-        return false;
-    options->limitInterval = stats::LimitInterval(choice);
-    if (!readNumberOption(parser, "loa-coverage", &options->coverage, error)
-        || !readNumberOption(parser, "alpha", &options->alpha, error))
-        return false;
-    if (!(options->coverage > 0 && options->coverage < 1)) {
-        *error = BatchReport::tr("--loa-coverage must lie strictly between 0 and 1, not %1")
-                     .arg(options->coverage);
+    const QString id = parser.value(QStringLiteral("analysis"));
+    request->analysis = stats::findAnalysis(id);
+    if (!request->analysis) {
+        *error = BatchReport::tr("--analysis must be %1, not %2").arg(alternatives(analysisIds()), quoted(id));
         return false;
     }
-    if (!(options->alpha > 0 && options->alpha < 1)) {
-        *error = BatchReport::tr("--alpha must lie strictly between 0 and 1, not %1").arg(options->alpha);
-        return false;
-    }
-    return true;
-}
+    const stats::Analysis &analysis = *request->analysis;
 
-// Decision levels on the command line: numbers with a decimal point, separated by commas.
-bool readDecisionLevels(const QString &text, QVector<double> *levels, QString *error)
-{
-    levels->clear();
-    if (text.isEmpty())
-        return true;
-    for (const QString &part : text.split(QLatin1Char(','))) {
-        double level = 0;
-        if (!readNumber(part.trimmed(), &level)) {
-            *error = BatchReport::tr("--decision-levels must be numbers written with a decimal "
-                                     "point and separated by commas, not %1")
-                         .arg(quoted(part));
-            return false;
+    const bool plotOptions = parser.isSet(QStringLiteral("plot-dir")) || parser.isSet(QStringLiteral("plot-format"));
+    if (plotOptions && !analysis.hasPlots()) {
+        QStringList plotting;
+        for (const stats::Analysis *other : stats::analyses()) {
+            if (other->hasPlots())
+                plotting.append(other->id());
         }
-        levels->append(level);
-    }
-    return true;
-}
-
-bool readRegressionOptions(const QCommandLineParser &parser, stats::RegressionOptions *options,
-                           QString *error)
-{
-    int choice = 0;
-    if (!readChoice(parser, "method", methodChoices, &choice, error))
-        return false;
-    options->method = stats::RegressionMethod(choice);
-    if (options->method == stats::RegressionMethod::PassingBablok
-        && parser.isSet(QStringLiteral("error-ratio"))) {
-        *error = BatchReport::tr("--error-ratio applies to the Deming methods, not to passing-bablok");
+        *error = BatchReport::tr("--analysis %1 has no plots; --plot-dir and --plot-format apply "
+                                 "to %2")
+                     .arg(id, together(plotting));
         return false;
     }
-    if (!readNumberOption(parser, "error-ratio", &options->errorRatio, error)
-        || !readNumberOption(parser, "alpha", &options->alpha, error)
-        || !readDecisionLevels(parser.value(QStringLiteral("decision-levels")),
-                               &options->decisionLevels, error))
-        return false;
-    *error = stats::regressionOptionsProblem(*options, stats::OptionNames::CommandLine);
-    return error->isEmpty();
-}
-
-bool readPlotOptions(const QCommandLineParser &parser, ReportRequest *request, QString *error)
-{
     int choice = 0;
     if (!readChoice(parser, "plot-format", plotFormatChoices, &choice, error))
         return false;
-    request->plotFormat = PlotFormat(choice);
+    request->plotFormat = stats::PlotFormat(choice);
     request->plotDirectory = parser.value(QStringLiteral("plot-dir"));
     if (parser.isSet(QStringLiteral("plot-dir")) && request->plotDirectory.isEmpty()) {
         *error = BatchReport::tr("--plot-dir needs a folder name");
         return false;
     }
-    if (request->analysis == Analysis::Agreement
-        && (parser.isSet(QStringLiteral("plot-dir")) || parser.isSet(QStringLiteral("plot-format")))) {
-        *error = BatchReport::tr("--analysis agreement has no plots; --plot-dir and "
-                                 "--plot-format apply to bland-altman and regression");
-        return false;
-    }
-    return true;
-}
 
-// The delimiter and format values, then the numbers, then what the statistics can take.
-bool readOptionValues(const QCommandLineParser &parser, ReportRequest *request, QString *error)
-{
-    int choice = 0;
-    if (!readChoice(parser, "analysis", analysisChoices, &choice, error))
-        return false;
-    request->analysis = Analysis(choice);
-    const QString analysisName = parser.value(QStringLiteral("analysis"));
-    if (!readPlotOptions(parser, request, error))
-        return false;
-    const bool refused =
-        (request->analysis != Analysis::Agreement
-         && !refuseOthersOptions(parser, agreementOnly, analysisName, error))
-        || (request->analysis != Analysis::BlandAltman
-            && !refuseOthersOptions(parser, blandAltmanOnly, analysisName, error))
-        || (request->analysis != Analysis::Regression
-            && !refuseOthersOptions(parser, regressionOnly, analysisName, error));
-    if (refused)
-        return false;
-
-    const QString delimiter = parser.value(QStringLiteral("delimiter"));
-    if (!lookUp(delimiterChoices, delimiter, &choice)) {
-        *error = BatchReport::tr("--delimiter must be comma, semicolon, space or tab, not %1")
-                     .arg(quoted(delimiter));
-        return false;
-    }
-    request->delimiter = QLatin1Char(char(choice));
-
-    const QString format = parser.value(QStringLiteral("format"));
-    if (!lookUp(formatChoices, format, &choice)) {
-        *error = BatchReport::tr("--format must be html, csv or json, not %1").arg(quoted(format));
-        return false;
-    }
-    request->format = Format(choice);
-
-    if (request->analysis == Analysis::BlandAltman)
-        return readBlandAltmanOptions(parser, &request->blandAltman, error);
-    if (request->analysis == Analysis::Regression)
-        return readRegressionOptions(parser, &request->regression, error);
-
-    const struct
-    {
-        const char *option;
-        double *value;
-    } numbers[] = {{"tdi-allowance", &request->options.tdiAllowance},
-                   {"cp-allowance", &request->options.cpAllowance},
-                   {"alpha", &request->options.alpha}};
-    for (const auto &number : numbers) {
-        if (!readNumberOption(parser, number.option, number.value, error))
+    if (parser.isSet(QStringLiteral("subject"))) {
+        if (analysis.subjectColumn() == stats::SubjectColumn::None) {
+            *error = BatchReport::tr("--subject does not apply to --analysis %1").arg(id);
             return false;
+        }
+        request->subject = parser.value(QStringLiteral("subject"));
+    } else if (analysis.subjectColumn() == stats::SubjectColumn::Required) {
+        *error = BatchReport::tr("--analysis %1 needs --subject NAME: the column that names the "
+                                 "subjects").arg(id);
+        return false;
     }
-    request->options.proportional = parser.isSet(QStringLiteral("proportional"));
-    request->options.random = parser.isSet(QStringLiteral("random"));
-    request->options.sample = true;
-    *error = stats::agreementOptionsProblem(request->options, stats::OptionNames::CommandLine);
-    return error->isEmpty();
-}
 
-void addOptions(QCommandLineParser *parser)
-{
-    parser->setApplicationDescription(BatchReport::tr(
-        "Writes the analysis of every compared column of a CSV file against the Gold "
-        "Standard column. agreement: accuracy, precision, CCC, TDI, CP and RBS with one-sided "
-        "confidence limits, and the number of complete pairs. bland-altman: bias and limits "
-        "of agreement with confidence intervals, the proportional bias, and the difference "
-        "plots. regression: Passing-Bablok or Deming slope and intercept with confidence "
-        "intervals, the linearity test, the bias at decision levels, and the scatter plots.\n"
-        "Exit codes: 0 done, 2 usage or input error, 3 statistics error, 4 output not "
-        "written."));
-    parser->addOptions({
-        {QStringLiteral("analysis"), BatchReport::tr("The analysis to run."),
-         choiceList(analysisChoices), QStringLiteral("agreement")},
-        {QStringLiteral("delimiter"), BatchReport::tr("The field delimiter of the file."),
-         QStringLiteral("comma|semicolon|space|tab"), QStringLiteral("comma")},
-        {QStringLiteral("gold"), BatchReport::tr("The Gold Standard column (required)."),
-         QStringLiteral("NAME")},
-        {QStringLiteral("other"),
-         BatchReport::tr("The compared columns, separated by commas (default: every column "
-                         "but the Gold Standard, in file order)."),
-         QStringLiteral("NAME[,NAME...]")},
-        {QStringLiteral("tdi-allowance"),
-         BatchReport::tr("agreement: the bound for which CP is computed (a percentage with "
-                         "--proportional)."),
-         QStringLiteral("X"), QStringLiteral("10")},
-        {QStringLiteral("cp-allowance"),
-         BatchReport::tr("agreement: the proportion for which TDI is computed."), QStringLiteral("P"),
-         QStringLiteral("0.9")},
-        {QStringLiteral("alpha"),
-         BatchReport::tr("The significance level: of the one-sided limits (agreement), of the "
-                         "two-sided confidence intervals (bland-altman, regression)."),
-         QStringLiteral("A"),
-         QStringLiteral("0.05")},
-        {QStringLiteral("proportional"),
-         BatchReport::tr("agreement: compare on the logarithmic scale.")},
-        {QStringLiteral("random"),
-         BatchReport::tr("agreement: random-mode confidence limits (fixed-mode without it).")},
-        {QStringLiteral("differences"),
-         BatchReport::tr("bland-altman: compared - reference, its percentage of the pair's "
-                         "mean, or the ratio compared / reference."),
-         choiceList(differenceChoices), QStringLiteral("absolute")},
-        {QStringLiteral("x-axis"),
-         BatchReport::tr("bland-altman: plot the differences against the mean of the pair or "
-                         "the reference."),
-         choiceList(axisChoices), QStringLiteral("mean")},
-        {QStringLiteral("loa-coverage"),
-         BatchReport::tr("bland-altman: the share of differences the limits of agreement are to "
-                         "hold."),
-         QStringLiteral("P"), QStringLiteral("0.95")},
-        {QStringLiteral("loa-ci"),
-         BatchReport::tr("bland-altman: confidence intervals of the limits from the non-central "
-                         "t distribution, or the approximation of Bland and Altman (1999)."),
-         choiceList(limitIntervalChoices), QStringLiteral("exact")},
-        {QStringLiteral("method"), BatchReport::tr("regression: the fitting method."),
-         choiceList(methodChoices), QStringLiteral("passing-bablok")},
-        {QStringLiteral("error-ratio"),
-         BatchReport::tr("regression, Deming methods: lambda, the variance of the reference's "
-                         "errors over that of the compared method's."),
-         QStringLiteral("L"), QStringLiteral("1")},
-        {QStringLiteral("decision-levels"),
-         BatchReport::tr("regression: reference values, separated by commas, at which the bias "
-                         "of each compared column is reported."),
-         QStringLiteral("X1,X2,...")},
-        {QStringLiteral("plot-dir"),
-         BatchReport::tr("bland-altman, regression: also write one plot per compared column "
-                         "into DIR, named after the column."),
-         QStringLiteral("DIR")},
-        {QStringLiteral("plot-format"), BatchReport::tr("The format of the plot files."),
-         choiceList(plotFormatChoices), QStringLiteral("svg")},
-        {QStringLiteral("format"), BatchReport::tr("The report format."),
-         QStringLiteral("html|csv|json"), QStringLiteral("html")},
-        {QStringLiteral("output"),
-         BatchReport::tr("Write the report to FILE, only when it is complete (default: "
-                         "standard output)."),
-         QStringLiteral("FILE")},
-    });
-    parser->addPositionalArgument(QStringLiteral("FILE.csv"),
-                                  BatchReport::tr("The data: the first line names the columns."));
+    if (!readChoice(parser, "delimiter", delimiterChoices, &choice, error))
+        return false;
+    request->delimiter = QLatin1Char(char(choice));
+    if (!readChoice(parser, "format", formatChoices, &choice, error))
+        return false;
+    request->format = Format(choice);
+    return true;
 }
 
 } // namespace
 
+QString commandLineName(const stats::OptionSpec &spec)
+{
+    if (spec.type == stats::OptionType::Flag && spec.defaultValue.toBool())
+        return QStringLiteral("no-") + spec.name;
+    return spec.name;
+}
+
 CommandLine parseCommandLine(const QStringList &arguments)
 {
+    const QVector<AnalysisOption> all = analysisOptions();
+    QVector<QCommandLineOption> options = {
+        QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                           BatchReport::tr("Displays help on commandline options.")),
+        QCommandLineOption(QStringLiteral("version"), BatchReport::tr("Displays version information.")),
+    };
+    options += toolOptions();
+    for (const AnalysisOption &option : all)
+        options.append(commandLineOption(option));
+
     QCommandLineParser parser;
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
-    addOptions(&parser);
+    for (const QCommandLineOption &option : options)
+        parser.addOption(option);
+    parser.addPositionalArgument(QStringLiteral("FILE.csv"), QString());
 
     CommandLine line;
     if (!parser.parse(arguments)) {
         line.text = parser.errorText();
         return line;
     }
-    if (parser.isSet(helpOption)) {
+    if (parser.isSet(QStringLiteral("help"))) {
         line.action = CommandLine::ShowHelp;
-        line.text = parser.helpText();
+        line.text = helpText(options);
         return line;
     }
-    if (parser.isSet(versionOption)) {
+    if (parser.isSet(QStringLiteral("version"))) {
         line.action = CommandLine::ShowVersion;
         line.text = QStringLiteral("%1 %2\n").arg(QLatin1String(programName),
                                                   QStringLiteral(CONCORDA_VERSION));
@@ -391,19 +395,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
     request.gold = parser.value(QStringLiteral("gold"));
     request.others = parser.values(QStringLiteral("other"));
     request.outputFile = parser.value(QStringLiteral("output"));
-    if (!readOptionValues(parser, &request, &line.text))
+    if (!readToolOptions(parser, &request, &line.text) || !readAnalysisOptions(parser, all, &request, &line.text))
+        return line;
+    line.text = stats::optionsProblem(*request.analysis, request.options, stats::OptionNames::CommandLine);
+    if (!line.text.isEmpty())
         return line;
     line.action = CommandLine::Run;
     return line;
-}
-
-QString plotFormatSuffix(PlotFormat format)
-{
-    for (const Choice &choice : plotFormatChoices) {
-        if (choice.value == int(format))
-            return QLatin1String(choice.name);
-    }
-    return QString();
 }
 
 } // namespace batch

@@ -1,15 +1,14 @@
 #ifndef CONCORDA_CLI_COMMANDLINE_H
 #define CONCORDA_CLI_COMMANDLINE_H
 
-#include "agreementreport.h"
-#include "blandaltman.h"
-#include "regression.h"
+#include "analysis.h"
 
 #include <QChar>
 #include <QString>
 #include <QStringList>
 
-// The command line of concorda-report: what it asks for, read and checked.
+// The command line of concorda-report: what it asks for, read and checked. The options of
+// the analyses are made from their declarations in the registry.
 namespace batch {
 
 // The exit codes of concorda-report; the user guide lists them.
@@ -22,30 +21,22 @@ enum ExitCode {
 
 enum class Format { Html, Csv, Json };
 
-enum class Analysis { Agreement, BlandAltman, Regression };
-
-enum class PlotFormat { Svg, Png, Pdf };
-
 struct ReportRequest
 {
-    Analysis analysis = Analysis::Agreement;
+    const stats::Analysis *analysis = nullptr;
     QString fileName;
     QChar delimiter = QLatin1Char(',');
     QString gold;
     // The --other values as given; each is a column name, or names joined by commas.
-    // Empty: every column but the gold one, in file order.
+    // Empty: every column but the gold (and the subject) one, in file order.
     QStringList others;
-    stats::AgreementOptions options;             // for the agreement
-    stats::BlandAltmanOptions blandAltman;       // for the Bland–Altman analysis
-    stats::RegressionOptions regression;         // for the regression
+    QString subject; // empty: no subject column
+    stats::OptionValues options;
     Format format = Format::Html;
-    QString outputFile; // empty: standard output
+    QString outputFile;    // empty: standard output
     QString plotDirectory; // empty: no plot files
-    PlotFormat plotFormat = PlotFormat::Svg;
+    stats::PlotFormat plotFormat = stats::PlotFormat::Svg;
 };
-
-// The usual file suffix of a plot format, without the dot.
-QString plotFormatSuffix(PlotFormat format);
 
 struct CommandLine
 {
@@ -56,8 +47,12 @@ struct CommandLine
 };
 
 // Reads the arguments (the program name first) and checks every option value, so that a
-// request that comes back with Run can be computed.
+// request that comes back with Run can be computed. Needs no application object.
 CommandLine parseCommandLine(const QStringList &arguments);
+
+// The option by which the command line sets an analysis option: its name, or for a flag
+// that is on by default, "no-" and its name.
+QString commandLineName(const stats::OptionSpec &spec);
 
 } // namespace batch
 

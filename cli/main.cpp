@@ -2,12 +2,9 @@
 // drawn on Qt's offscreen platform. Everything it computes and writes is in the concorda_cli
 // library (batchreport.h); this file wires it to the process and hands it the plots.
 #include "batchreport.h"
-#include "blandaltmanplot.h"
-#include "blandaltmanreport.h"
 #include "diagnostics.h"
+#include "plotdrawing.h"
 #include "plotexport.h"
-#include "regressionplot.h"
-#include "regressionreport.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -17,61 +14,11 @@
 
 namespace {
 
-plots::PlotFormat plotFormat(batch::PlotFormat format)
+QByteArray renderPlot(const stats::PlotModel &model, stats::PlotFormat format)
 {
-    switch (format) {
-    case batch::PlotFormat::Png:
-        return plots::PlotFormat::Png;
-    case batch::PlotFormat::Pdf:
-        return plots::PlotFormat::Pdf;
-    case batch::PlotFormat::Svg:
-        break;
-    }
-    return plots::PlotFormat::Svg;
-}
-
-batch::PlotRenderer plotRenderer()
-{
-    batch::PlotRenderer renderer;
-    renderer.blandAltman = [](const stats::BlandAltmanFigures &figures,
-                              const stats::BlandAltmanOptions &options, const QString &reference,
-                              const QString &compared, batch::PlotFormat format) {
-        QCustomPlot plot;
-        plots::drawBlandAltmanPlot(&plot, figures, options, reference, compared);
-        return plots::plotBytes(&plot, plotFormat(format),
-                                stats::differenceTitle(options.differences, reference, compared));
-    };
-    renderer.regression = [](const QVector<double> &x, const QVector<double> &y,
-                             const stats::RegressionFigures &figures, const QString &reference,
-                             const QString &compared, batch::PlotFormat format) {
-        QCustomPlot plot;
-        plots::drawRegressionPlot(&plot, x, y, figures, reference, compared);
-        return plots::plotBytes(&plot, plotFormat(format),
-                                stats::regressionEquation(figures, reference, compared));
-    };
-    return renderer;
-}
-
-// Whether the command line asks for an analysis with plots: a look at --analysis only,
-// before any application object exists (the full reading needs one for its help text).
-bool wantsPlots(int argc, char *argv[])
-{
-    const QByteArray option("--analysis");
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--")
-            break;
-        if (argument == option && i + 1 < argc)
-            return QByteArray(argv[i + 1]) != "agreement";
-        if (argument.startsWith(option + '='))
-            return argument.mid(option.size() + 1) != "agreement";
-    }
-    return false;
-}
-
-int run(QIODevice *standardOutput, QIODevice *standardError, const batch::PlotRenderer &renderer)
-{
-    return batch::runReport(QCoreApplication::arguments(), standardOutput, standardError, renderer);
+    QCustomPlot plot;
+    plots::drawPlot(&plot, model);
+    return plots::plotBytes(&plot, format, model.fileTitle);
 }
 
 } // namespace
@@ -87,17 +34,22 @@ int main(int argc, char *argv[])
     standardOutput.open(1, QIODevice::WriteOnly | QIODevice::Unbuffered);
     standardError.open(2, QIODevice::WriteOnly | QIODevice::Unbuffered);
 
-    // Plots need the widget toolkit, which the agreement does without: it keeps the lighter
-    // application object and starts faster.
-    if (wantsPlots(argc, argv)) {
+    // The command line is read before any application object exists, so that the plots'
+    // widget toolkit is set up only for an analysis that draws them; the others keep the
+    // lighter application object and start faster.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const batch::CommandLine line = batch::parseCommandLine(arguments);
+    if (line.action == batch::CommandLine::Run && line.request.analysis->hasPlots()) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         quietDiagnosticsAndWarnings();
         QApplication application(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("concorda-report"));
-        return run(&standardOutput, &standardError, plotRenderer());
+        return batch::runCommandLine(line, &standardOutput, &standardError, renderPlot);
     }
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("concorda-report"));
-    return run(&standardOutput, &standardError, batch::PlotRenderer());
+    return batch::runCommandLine(line, &standardOutput, &standardError);
 }

@@ -144,4 +144,9 @@ bool readFile(const QString &fileName, QByteArray *bytes, QString *errorString)
     return true;
 }
 
+QString withoutFinalCarriageReturn(const QString &name)
+{
+    return name.endsWith(QLatin1Char('\r')) ? name.chopped(1) : name;
+}
+
 } // namespace csv

@@ -44,6 +44,10 @@ CsvTable parseTable(const QString &text, QChar delimiter);
 // when all its cells are empty (the spare row).
 QVector<QVariant> tableColumnValues(const CsvTable &table, int column);
 
+// A variable name without the carriage return that a file with CR LF line ends leaves at
+// the end of its last name; the reports name the variable so.
+QString withoutFinalCarriageReturn(const QString &name);
+
 // Reads a whole file into bytes. On failure returns false and puts the system's reason
 // into errorString; a directory is refused.
 bool readFile(const QString &fileName, QByteArray *bytes, QString *errorString);

@@ -130,9 +130,18 @@ bool isSpareLine(const Unit *line, const Unit *lineEnd, unsigned delimiter, int 
     return true;
 }
 
+// A cell's text as the data view holds it: each comma a point.
 template<typename Unit>
-QVector<QVector<double>> readColumns(const Unit *begin, const Unit *end, unsigned delimiter,
-                                     const QVector<int> &wanted)
+QString viewText(const Unit *begin, const Unit *end)
+{
+    return cellText(begin, end).replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
+// The wanted columns, each cell read by readCell; `missing` for the cells of a short row.
+template<typename Value, typename Unit, typename ReadCell>
+QVector<QVector<Value>> readColumns(const Unit *begin, const Unit *end, unsigned delimiter,
+                                    const QVector<int> &wanted, ReadCell readCell,
+                                    const Value &missing)
 {
     const Unit *headerEnd = find(begin, end, '\n');
     const int columnCount = int(std::count_if(begin, headerEnd, [delimiter](Unit unit) {
@@ -154,8 +163,8 @@ QVector<QVector<double>> readColumns(const Unit *begin, const Unit *end, unsigne
 
     // Every line feed starts a row, the last one too.
     const int lines = int(std::count_if(headerEnd, end, [](Unit unit) { return codeOf(unit) == '\n'; }));
-    QVector<QVector<double>> values(slotCount);
-    QVector<double *> outputs(slotCount);
+    QVector<QVector<Value>> values(slotCount);
+    QVector<Value *> outputs(slotCount);
     for (int slot = 0; slot < slotCount; ++slot) {
         values[slot].resize(lines);
         outputs[slot] = values[slot].data();
@@ -171,7 +180,7 @@ QVector<QVector<double>> readColumns(const Unit *begin, const Unit *end, unsigne
         for (; field <= lastField; ++field) {
             const Unit *fieldEnd = find(fieldBegin, lineEnd, delimiter);
             if (slotOfField.at(field) >= 0)
-                outputs[slotOfField.at(field)][rows] = cellValue(fieldBegin, fieldEnd);
+                outputs[slotOfField.at(field)][rows] = readCell(fieldBegin, fieldEnd);
             if (fieldEnd == lineEnd) {
                 ++field;
                 break;
@@ -181,13 +190,13 @@ QVector<QVector<double>> readColumns(const Unit *begin, const Unit *end, unsigne
         // A short row has no field for the columns after its last one.
         for (; field <= lastField; ++field) {
             if (slotOfField.at(field) >= 0)
-                outputs[slotOfField.at(field)][rows] = missingValue;
+                outputs[slotOfField.at(field)][rows] = missing;
         }
         line = lineEnd == end ? end : lineEnd + 1;
     }
 
-    QVector<QVector<double>> result;
-    for (QVector<double> &column : values)
+    QVector<QVector<Value>> result;
+    for (QVector<Value> &column : values)
         column.resize(rows);
     for (int slot : slotOfWanted)
         result.append(values.at(slot));
@@ -227,9 +236,19 @@ QVector<QVector<double>> NumberReader::columns(const QVector<int> &columns) cons
 {
     if (m_decoded)
         return readColumns(m_text.constData(), m_text.constData() + m_text.size(),
-                           m_delimiter.unicode(), columns);
+                           m_delimiter.unicode(), columns, cellValue<QChar>, missingValue);
     return readColumns(m_bytes.constData(), m_bytes.constData() + m_bytes.size(),
-                       m_delimiter.unicode(), columns);
+                       m_delimiter.unicode(), columns, cellValue<char>, missingValue);
+}
+
+QStringList NumberReader::texts(int column) const
+{
+    const QVector<QVector<QString>> texts =
+        m_decoded ? readColumns(m_text.constData(), m_text.constData() + m_text.size(),
+                                m_delimiter.unicode(), {column}, viewText<QChar>, QString())
+                  : readColumns(m_bytes.constData(), m_bytes.constData() + m_bytes.size(),
+                                m_delimiter.unicode(), {column}, viewText<char>, QString());
+    return texts.first().toList();
 }
 
 } // namespace csv

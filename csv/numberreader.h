@@ -32,6 +32,10 @@ public:
     // file.
     QVector<QVector<double>> columns(const QVector<int> &columns) const;
 
+    // The cell texts of one column as the data view holds them (each comma a point), one
+    // per row by the same rules; a short row's cell is empty.
+    QStringList texts(int column) const;
+
 private:
     QByteArray m_bytes; // UTF-8 text, read as it is
     QString m_text;     // otherwise the decoded text

@@ -1,13 +1,12 @@
 #include "datavarwidget.h"
 
 #include "agreementrequest.h"
-#include "blandaltmanrequest.h"
+#include "analysisrequest.h"
 #include "csvtable.h"
 #include "dataviewwidget.h"
 #include "delimiters.h"
 #include "descriptiverequest.h"
 #include "importexport.h"
-#include "regressionrequest.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -178,18 +177,19 @@ QString DataVarWidget::requestAgreement()
     return analysis::requestAgreement(this, dataView->getVarNames(), columnReader());
 }
 
-analysis::Report DataVarWidget::requestBlandAltman()
+analysis::TextReader DataVarWidget::textReader() const
 {
-    if (!fileIsOpen())
-        return analysis::Report();
-    return analysis::requestBlandAltman(this, dataView->getVarNames(), columnReader());
+    const DataViewWidget *view = dataView;
+    return [view](const QString &name) { return view->getVarTexts(name); };
 }
 
-analysis::Report DataVarWidget::requestRegression()
+analysis::Report DataVarWidget::requestAnalysis(const QString &id)
 {
-    if (!fileIsOpen())
+    const stats::Analysis *chosen = stats::findAnalysis(id);
+    if (!chosen || !fileIsOpen())
         return analysis::Report();
-    return analysis::requestRegression(this, dataView->getVarNames(), columnReader());
+    return analysis::requestAnalysis(this, *chosen, dataView->getVarNames(), columnReader(),
+                                     textReader());
 }
 
 QString DataVarWidget::requestMean()

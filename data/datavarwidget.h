@@ -1,7 +1,7 @@
 #ifndef CONCORDA_DATAVARWIDGET_H
 #define CONCORDA_DATAVARWIDGET_H
 
-#include "agreementrequest.h"
+#include "columns.h"
 
 #include <QChar>
 #include <QString>
@@ -56,11 +56,9 @@ public:
     // Holds the undo history of the current data view as its active stack.
     QUndoGroup *undoGroup() const;
 
-    // The Bland–Altman report for the variables the user chooses, or an empty report.
-    analysis::Report requestBlandAltman();
-
-    // The regression report for the variables the user chooses, or an empty report.
-    analysis::Report requestRegression();
+    // The report of the registered analysis `id` for the variables the user chooses, or an
+    // empty report when there is nothing to show.
+    analysis::Report requestAnalysis(const QString &id);
 
 signals:
     void sWrongType(QString);
@@ -84,6 +82,7 @@ private:
     // Whether a data file is open; tells the user when not.
     bool fileIsOpen();
     analysis::ColumnReader columnReader() const;
+    analysis::TextReader textReader() const;
     QString requestDescriptive(stats::Descriptive statistic);
 
     DataViewWidget *dataView;

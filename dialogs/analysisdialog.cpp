@@ -1,5 +1,6 @@
 #include "analysisdialog.h"
 
+#include "optionsform.h"
 #include "variablemoves.h"
 
 #include <QDialogButtonBox>
@@ -23,10 +24,13 @@ QListWidget *variableList()
 
 } // namespace
 
-AnalysisDialog::AnalysisDialog(QWidget *parent, const QString &title)
+AnalysisDialog::AnalysisDialog(QWidget *parent, const stats::Analysis &analysis)
     : QDialog(parent)
+    , subjectColumn(analysis.subjectColumn())
+    , subjList(nullptr)
+    , moveSubjButton(nullptr)
 {
-    createWidgets(title);
+    createWidgets(analysis);
     makeConnections();
     onListsChanged();
 }
@@ -34,10 +38,11 @@ AnalysisDialog::AnalysisDialog(QWidget *parent, const QString &title)
 AnalysisDialog::~AnalysisDialog() = default;
 
 // Laid out as the agreement dialog: the variables on the left, the Gold Standard above the
-// other data on the right, a move button between them for each; the options below.
-void AnalysisDialog::createWidgets(const QString &title)
+// other data (and the subject column) on the right, a move button between them for each;
+// the options below.
+void AnalysisDialog::createWidgets(const stats::Analysis &analysis)
 {
-    setWindowTitle(title);
+    setWindowTitle(analysis.dialogTitle());
     varsList = variableList();
     gstdList = variableList();
     ofList = variableList();
@@ -48,22 +53,33 @@ void AnalysisDialog::createWidgets(const QString &title)
     moveGSTDButton->setAccessibleName(tr("Move to or from Gold Standard"));
     moveOFButton->setAccessibleName(tr("Move to or from Other Data"));
 
+    const bool takesSubject = subjectColumn != stats::SubjectColumn::None;
     auto *lists = new QGridLayout;
     lists->addWidget(new QLabel(tr("Variable(s)")), 0, 0);
-    lists->addWidget(varsList, 1, 0, 3, 1);
+    lists->addWidget(varsList, 1, 0, takesSubject ? 5 : 3, 1);
     lists->addWidget(moveGSTDButton, 1, 1);
     lists->addWidget(new QLabel(tr("Gold Standard")), 0, 2);
     lists->addWidget(gstdList, 1, 2);
     lists->addWidget(new QLabel(tr("Other Data")), 2, 2);
     lists->addWidget(moveOFButton, 3, 1);
     lists->addWidget(ofList, 3, 2);
+    if (takesSubject) {
+        subjList = variableList();
+        subjList->setMaximumHeight(gstdList->maximumHeight());
+        moveSubjButton = new QToolButton;
+        moveSubjButton->setAccessibleName(tr("Move to or from Subject"));
+        lists->addWidget(new QLabel(tr("Subject")), 4, 2);
+        lists->addWidget(moveSubjButton, 5, 1);
+        lists->addWidget(subjList, 5, 2);
+    }
 
-    form = new QFormLayout;
+    auto *formLayout = new QFormLayout;
+    form = new OptionsForm(analysis.options(), formLayout, this);
     buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(lists);
-    layout->addLayout(form);
+    layout->addLayout(formLayout);
     layout->addWidget(buttons);
 }
 
@@ -76,6 +92,11 @@ void AnalysisDialog::makeConnections()
     connect(varsList, SIGNAL(itemSelectionChanged()), this, SLOT(onVarsListItemsSelected()));
     connect(gstdList, SIGNAL(itemSelectionChanged()), this, SLOT(onChosenGSTDListItemSelected()));
     connect(ofList, SIGNAL(itemSelectionChanged()), this, SLOT(onChosenOFListItemSelected()));
+    connect(form, SIGNAL(sChanged()), this, SLOT(onListsChanged()));
+    if (subjList) {
+        connect(moveSubjButton, SIGNAL(pressed()), this, SLOT(onMoveVars2SubjectButtonClicked()));
+        connect(subjList, SIGNAL(itemSelectionChanged()), this, SLOT(onChosenSubjectListItemSelected()));
+    }
 }
 
 void AnalysisDialog::setVariables(const QStringList &names)
@@ -99,6 +120,16 @@ QStringList AnalysisDialog::otherData() const
     return listedVariables(ofList);
 }
 
+QString AnalysisDialog::subject() const
+{
+    return subjList ? listedVariables(subjList).value(0) : QString();
+}
+
+stats::OptionValues AnalysisDialog::options() const
+{
+    return form->values();
+}
+
 QListWidget *AnalysisDialog::variablesList() const
 {
     return varsList;
@@ -114,6 +145,16 @@ QListWidget *AnalysisDialog::otherDataList() const
     return ofList;
 }
 
+QListWidget *AnalysisDialog::subjectList() const
+{
+    return subjList;
+}
+
+QToolButton *AnalysisDialog::moveSubjectButton() const
+{
+    return moveSubjButton;
+}
+
 QToolButton *AnalysisDialog::moveGoldStandardButton() const
 {
     return moveGSTDButton;
@@ -124,7 +165,7 @@ QToolButton *AnalysisDialog::moveOtherDataButton() const
     return moveOFButton;
 }
 
-QFormLayout *AnalysisDialog::optionsForm() const
+OptionsForm *AnalysisDialog::optionsForm() const
 {
     return form;
 }
@@ -141,10 +182,18 @@ void AnalysisDialog::onMoveVars2OFButtonClicked()
     onListsChanged();
 }
 
+void AnalysisDialog::onMoveVars2SubjectButtonClicked()
+{
+    moveVariables(moveSubjButton, varsList, subjList, ChosenList::TakesOne);
+    onListsChanged();
+}
+
 void AnalysisDialog::onVarsListItemsSelected()
 {
     moveGSTDButton->setArrowType(Qt::RightArrow);
     moveOFButton->setArrowType(Qt::RightArrow);
+    if (moveSubjButton)
+        moveSubjButton->setArrowType(Qt::RightArrow);
 }
 
 void AnalysisDialog::onChosenGSTDListItemSelected()
@@ -157,13 +206,15 @@ void AnalysisDialog::onChosenOFListItemSelected()
     moveOFButton->setArrowType(Qt::LeftArrow);
 }
 
-bool AnalysisDialog::optionsAcceptable() const
+void AnalysisDialog::onChosenSubjectListItemSelected()
 {
-    return true;
+    moveSubjButton->setArrowType(Qt::LeftArrow);
 }
 
 void AnalysisDialog::onListsChanged()
 {
+    const bool subjectChosen = subjectColumn != stats::SubjectColumn::Required || subjList->count() > 0;
     buttons->button(QDialogButtonBox::Ok)
-        ->setEnabled(gstdList->count() > 0 && ofList->count() > 0 && optionsAcceptable());
+        ->setEnabled(gstdList->count() > 0 && ofList->count() > 0 && subjectChosen
+                     && form->acceptable());
 }

@@ -41,26 +41,48 @@ QVector<QVariant> DataViewWidget::getVarValues(const QString &name) const
     return getColumnValues(varNames.indexOf(name));
 }
 
+// The spare row's cells are read too, so that the diagnostics name every cell that is not a
+// number, before the row is left out.
 QVector<QVariant> DataViewWidget::getColumnValues(int column) const
 {
     if (column < 0 || column >= columnCount())
         return {};
+    QVector<QVariant> values = columnValues(cellTexts(column));
+    if (lastRowIsSpare())
+        values.removeLast();
+    return values;
+}
 
+QStringList DataViewWidget::getVarTexts(const QString &name) const
+{
+    const int column = varNames.indexOf(name);
+    if (column < 0 || column >= columnCount())
+        return {};
+    QStringList texts = cellTexts(column);
+    if (lastRowIsSpare())
+        texts.removeLast();
+    return texts;
+}
+
+QStringList DataViewWidget::cellTexts(int column) const
+{
     const int rows = rowCount();
     QStringList texts;
     texts.reserve(rows);
     for (int row = 0; row < rows; ++row)
         texts.append(cellText(row, column));
-    QVector<QVariant> values = columnValues(texts);
+    return texts;
+}
 
-    if (rows > 0) {
-        QStringList lastRowTexts;
-        for (int c = 0; c < columnCount(); ++c)
-            lastRowTexts.append(cellText(rows - 1, c));
-        if (isSpareRow(lastRowTexts))
-            values.removeLast();
-    }
-    return values;
+bool DataViewWidget::lastRowIsSpare() const
+{
+    const int rows = rowCount();
+    if (rows == 0)
+        return false;
+    QStringList lastRowTexts;
+    for (int c = 0; c < columnCount(); ++c)
+        lastRowTexts.append(cellText(rows - 1, c));
+    return isSpareRow(lastRowTexts);
 }
 
 // Read from the selection ranges, not the selected cells: a selected column of a million

@@ -28,6 +28,9 @@ public:
     QVector<QVariant> getVarValues(const QString &name) const;
     // The same read-out for the column at `column`; empty for a column outside the grid.
     QVector<QVariant> getColumnValues(int column) const;
+    // The cell texts of a variable, one per subject row as getVarValues gives them: for a
+    // column of subject identifiers, which may be any text.
+    QStringList getVarTexts(const QString &name) const;
     // The columns that hold a selected cell, left to right; every column when no cell is
     // selected.
     QVector<int> selectedColumns() const;
@@ -52,6 +55,8 @@ private:
     void makeConnections();
     void appendVariableColumn(const QString &title);
     QString cellText(int row, int column) const;
+    QStringList cellTexts(int column) const;
+    bool lastRowIsSpare() const;
 
     // The names of the import in column order; renaming or adding a column changes only
     // the headers, so the analysis keeps finding the variables under these names.

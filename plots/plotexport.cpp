@@ -69,39 +69,14 @@ QByteArray pngBytes(QCustomPlot *plot)
 
 } // namespace
 
-bool plotFormatFromName(const QString &name, PlotFormat *format)
-{
-    const QString lower = name.toLower();
-    for (PlotFormat candidate : {PlotFormat::Png, PlotFormat::Svg, PlotFormat::Pdf}) {
-        if (lower == plotFormatSuffix(candidate)) {
-            *format = candidate;
-            return true;
-        }
-    }
-    return false;
-}
-
-QString plotFormatSuffix(PlotFormat format)
+QByteArray plotBytes(QCustomPlot *plot, stats::PlotFormat format, const QString &title)
 {
     switch (format) {
-    case PlotFormat::Svg:
-        return QStringLiteral("svg");
-    case PlotFormat::Pdf:
-        return QStringLiteral("pdf");
-    case PlotFormat::Png:
-        break;
-    }
-    return QStringLiteral("png");
-}
-
-QByteArray plotBytes(QCustomPlot *plot, PlotFormat format, const QString &title)
-{
-    switch (format) {
-    case PlotFormat::Svg:
+    case stats::PlotFormat::Svg:
         return svgBytes(plot, title);
-    case PlotFormat::Pdf:
+    case stats::PlotFormat::Pdf:
         return pdfBytes(plot, title);
-    case PlotFormat::Png:
+    case stats::PlotFormat::Png:
         break;
     }
     return pngBytes(plot);
@@ -114,10 +89,10 @@ QImage plotImage(QCustomPlot *plot)
 
 QString plotDataUri(QCustomPlot *plot)
 {
-    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(pngBytes(plot).toBase64());
+    return stats::pngDataUri(pngBytes(plot));
 }
 
-bool savePlot(QCustomPlot *plot, PlotFormat format, const QString &title,
+bool savePlot(QCustomPlot *plot, stats::PlotFormat format, const QString &title,
               const QString &fileName, QString *error)
 {
     const QByteArray bytes = plotBytes(plot, format, title);

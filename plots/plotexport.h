@@ -1,6 +1,8 @@
 #ifndef CONCORDA_PLOTS_PLOTEXPORT_H
 #define CONCORDA_PLOTS_PLOTEXPORT_H
 
+#include "plotmodel.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,16 +13,8 @@ class QImage;
 // PDF (vector, the plot's size in points). All work without a display.
 namespace plots {
 
-enum class PlotFormat { Png, Svg, Pdf };
-
-// The format a name stands for ("png", "svg", "pdf", any case), or false.
-bool plotFormatFromName(const QString &name, PlotFormat *format);
-
-// The usual file suffix of a format, without the dot.
-QString plotFormatSuffix(PlotFormat format);
-
 // The plot's file contents in the format; `title` goes into the SVG and PDF metadata.
-QByteArray plotBytes(QCustomPlot *plot, PlotFormat format, const QString &title);
+QByteArray plotBytes(QCustomPlot *plot, stats::PlotFormat format, const QString &title);
 
 // The plot as an image, twice its size in pixels.
 QImage plotImage(QCustomPlot *plot);
@@ -30,7 +24,7 @@ QString plotDataUri(QCustomPlot *plot);
 
 // Writes the plot to `fileName` whole or not at all (the old file stays when writing fails);
 // on failure *error says why.
-bool savePlot(QCustomPlot *plot, PlotFormat format, const QString &title,
+bool savePlot(QCustomPlot *plot, stats::PlotFormat format, const QString &title,
               const QString &fileName, QString *error);
 
 } // namespace plots

@@ -1,7 +1,9 @@
 #include "agreementreport.h"
 
+#include "completepairs.h"
 #include "concordance.h"
 #include "diagnostics.h"
+#include "reporthtml.h"
 #include "tdicp.h"
 #include "vectortoolkit.h"
 
@@ -15,31 +17,6 @@ namespace stats {
 
 namespace {
 
-// The readings of the complete pairs, in row order: the rows where both cells hold a value,
-// read with QVariant::toDouble. The cells are only read, so a column shared with the
-// caller is never copied.
-void completePairs(const QVector<QVariant> &gold, const QVector<QVariant> &other,
-                   QVector<double> *x, QVector<double> *y)
-{
-    const int rows = qMin(gold.size(), other.size());
-    x->resize(rows);
-    y->resize(rows);
-    double *xs = x->data();
-    double *ys = y->data();
-    int kept = 0;
-    for (int row = 0; row < rows; ++row) {
-        const QVariant &reference = gold.at(row);
-        const QVariant &compared = other.at(row);
-        if (reference.isValid() && compared.isValid()) {
-            xs[kept] = reference.toDouble();
-            ys[kept] = compared.toDouble();
-            ++kept;
-        }
-    }
-    x->resize(kept);
-    y->resize(kept);
-}
-
 void takeLogarithms(QVector<double> *v)
 {
     for (double &value : *v)
@@ -51,9 +28,9 @@ void takeLogarithms(QVector<double> *v)
 AgreementFigures agreementFigures(QVector<QVariant> other, QVector<QVariant> gold,
                                   const AgreementOptions &options)
 {
-    QVector<double> x;
-    QVector<double> y;
-    completePairs(gold, other, &x, &y);
+    CompletePairs pairs = completePairs(gold, other);
+    QVector<double> &x = pairs.x;
+    QVector<double> &y = pairs.y;
     // Released, not cleared: QVector::clear() would first copy cells shared with the caller.
     gold = QVector<QVariant>();
     other = QVector<QVariant>();
@@ -122,10 +99,22 @@ QString agreementDocument(QVector<QVector<QVariant>> others, const QVector<QVari
                           const QStringList &names, const AgreementOptions &options,
                           int *failedColumn)
 {
-    QString html = QStringLiteral(
-        "<!DOCTYPE html><html><head><style>table,th,td{border:1px solid black;"
-        "border-collapse:collapse;}th,td{padding:5px;}th{text-align:left;}"
-        "td{white-space:nowrap;}</style></head>\n<body><table style=\"width:300px\">");
+    QVector<AgreementFigures> figures;
+    for (int i = 0; i < others.size(); ++i) {
+        if (failedColumn)
+            *failedColumn = i;
+        // Each compared column is paired with the complete reference column anew.
+        figures.append(agreementFigures(std::move(others[i]), gold, options));
+    }
+    if (failedColumn)
+        *failedColumn = -1;
+    return agreementDocument(names, figures, options);
+}
+
+QString agreementDocument(const QStringList &names, const QVector<AgreementFigures> &figures,
+                          const AgreementOptions &options)
+{
+    QString html = plainReportStart() + QStringLiteral("<table style=\"width:300px\">");
     html += QStringLiteral("<td><b>TDI Allowance: %1</b></td><td><b>CP Allowance: %2</b></td>"
                            "<td><b>Alpha: %3</b></td>")
                 .arg(options.tdiAllowance, 0, 'g', -1)
@@ -139,17 +128,8 @@ QString agreementDocument(QVector<QVector<QVariant>> others, const QVector<QVari
                      QStringLiteral("RBS"))
                 .arg(QLatin1Char('n'));
     html += QStringLiteral("</tr>");
-
-    for (int i = 0; i < others.size(); ++i) {
-        if (failedColumn)
-            *failedColumn = i;
-        // Each compared column is paired with the complete reference column anew.
-        const AgreementFigures figures = agreementFigures(std::move(others[i]), gold, options);
-        html += resultRow(names.value(i), figures);
-    }
-    if (failedColumn)
-        *failedColumn = -1;
-
+    for (int i = 0; i < figures.size(); ++i)
+        html += resultRow(names.value(i), figures.at(i));
     html += QStringLiteral("</table> </body> </html>");
     return html;
 }
@@ -172,11 +152,11 @@ bool noSpread(const QVector<double> &v, double magnitude)
     return variance(v) <= 1e-20 * magnitude * magnitude;
 }
 
-PairSummary summarize(QVector<QVariant> other, QVector<QVariant> gold)
+PairSummary summarize(const QVector<QVariant> &other, const QVector<QVariant> &gold)
 {
-    dropIncompletePairs(gold, other);
-    const QVector<double> x = toNumbers(gold);
-    const QVector<double> y = toNumbers(other);
+    const CompletePairs pairs = completePairs(gold, other);
+    const QVector<double> &x = pairs.x;
+    const QVector<double> &y = pairs.y;
     PairSummary summary;
     summary.n = x.size();
     double magnitude = 0;

@@ -1,6 +1,8 @@
 #ifndef CONCORDA_STATS_AGREEMENTREPORT_H
 #define CONCORDA_STATS_AGREEMENTREPORT_H
 
+#include "optionspec.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -56,10 +58,9 @@ QString agreementDocument(QVector<QVector<QVariant>> others, const QVector<QVari
                           const QStringList &names, const AgreementOptions &options,
                           int *failedColumn = nullptr);
 
-// Who reads a message about an option: the user of the dialog, who knows its fields ("CP
-// Allowance"), or the user of the batch tool, who knows its options ("--cp-allowance") and
-// is also told the value given.
-enum class OptionNames { Dialog, CommandLine };
+// The same document from figures already computed, figures[i] of the column names[i].
+QString agreementDocument(const QStringList &names, const QVector<AgreementFigures> &figures,
+                          const AgreementOptions &options);
 
 // Why no agreement report can be computed with these options, or an empty string. The one
 // check of the options: the batch tool refuses its command line with it, and the message

@@ -1,5 +1,6 @@
 #include "blandaltman.h"
 
+#include "completepairs.h"
 #include "vectortoolkit.h"
 
 #include <QCoreApplication>
@@ -290,12 +291,12 @@ BlandAltmanFigures blandAltman(const QVector<double> &x, const QVector<double> &
     return figures;
 }
 
-BlandAltmanFigures blandAltmanFigures(QVector<QVariant> other, QVector<QVariant> gold,
+BlandAltmanFigures blandAltmanFigures(const QVector<QVariant> &other, const QVector<QVariant> &gold,
                                       const BlandAltmanOptions &options, const QString &name,
                                       QString *problem)
 {
-    dropIncompletePairs(gold, other);
-    return blandAltman(toNumbers(gold), toNumbers(other), options, name, problem);
+    const CompletePairs pairs = completePairs(gold, other);
+    return blandAltman(pairs.x, pairs.y, options, name, problem);
 }
 
 } // namespace stats

@@ -79,7 +79,7 @@ BlandAltmanFigures blandAltman(const QVector<double> &x, const QVector<double> &
 
 // The same on cell vectors as the data view hands them (a double variant where a cell reads
 // as a number, an invalid one where it does not): incomplete pairs are dropped first.
-BlandAltmanFigures blandAltmanFigures(QVector<QVariant> other, QVector<QVariant> gold,
+BlandAltmanFigures blandAltmanFigures(const QVector<QVariant> &other, const QVector<QVariant> &gold,
                                       const BlandAltmanOptions &options, const QString &name,
                                       QString *problem);
 

@@ -1,5 +1,6 @@
 #include "blandaltmanreport.h"
 
+#include "reporthtml.h"
 #include "reportnumbers.h"
 
 #include <QCoreApplication>
@@ -16,24 +17,6 @@ class BlandAltmanReport
 };
 
 const QString minus = QStringLiteral("−");
-
-QString escaped(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
-
-QString interval(double lower, double upper, int decimals)
-{
-    return BlandAltmanReport::tr("%1 to %2").arg(reportNumber(lower, decimals), reportNumber(upper, decimals));
-}
-
-// The estimate, and its interval on a line of its own below it, which keeps the table
-// narrow enough to sit beside the plots.
-QString figureCell(double value, double lower, double upper, int decimals)
-{
-    return QStringLiteral("<td>%1<br><span class=\"ci\">%2</span></td>")
-        .arg(reportNumber(value, decimals), interval(lower, upper, decimals));
-}
 
 QString differencesText(DifferenceScale scale)
 {
@@ -90,7 +73,7 @@ QString optionsTable(const QString &referenceName, const BlandAltmanOptions &opt
                  .arg(QString::number(agreementLimitQuantile(options.coverage), 'f', 3),
                       percentText(options.coverage)),
              BlandAltmanReport::tr("Confidence intervals:"),
-             BlandAltmanReport::tr("%1 % (alpha %2)").arg(level, QString::number(options.alpha, 'g', 6)))
+             BlandAltmanReport::tr("%1 % (alpha %2)").arg(level, alphaText(options.alpha)))
         .arg(BlandAltmanReport::tr("Intervals of the limits:"), limits);
 }
 
@@ -114,11 +97,11 @@ QString resultRow(const QString &name, const BlandAltmanFigures &f, DifferenceSc
     // differences says nothing about: four significant digits of its interval's width.
     const int slopeDecimals = decimalsForSpread((f.slopeUpper - f.slopeLower) / 4.0);
     return QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td>").arg(escaped(name)).arg(f.n)
-           + figureCell(f.bias, f.biasLower, f.biasUpper, decimals)
+           + estimateCell(f.bias, f.biasLower, f.biasUpper, decimals)
            + QStringLiteral("<td>%1</td>").arg(reportNumber(f.sd, blandAltmanDecimals(f, DifferenceScale::Absolute)))
-           + figureCell(f.loaLower, f.loaLowerCiLower, f.loaLowerCiUpper, decimals)
-           + figureCell(f.loaUpper, f.loaUpperCiLower, f.loaUpperCiUpper, decimals)
-           + figureCell(f.slope, f.slopeLower, f.slopeUpper, slopeDecimals)
+           + estimateCell(f.loaLower, f.loaLowerCiLower, f.loaLowerCiUpper, decimals)
+           + estimateCell(f.loaUpper, f.loaUpperCiLower, f.loaUpperCiUpper, decimals)
+           + estimateCell(f.slope, f.slopeLower, f.slopeUpper, slopeDecimals)
            + QStringLiteral("<td>%1</td></tr>").arg(pValueText(f.slopeP).toHtmlEscaped());
 }
 
@@ -151,19 +134,53 @@ int blandAltmanDecimals(const BlandAltmanFigures &figures, DifferenceScale scale
     return decimalsForSpread(spread);
 }
 
+PlotModel blandAltmanPlot(const BlandAltmanFigures &figures, const BlandAltmanOptions &options,
+                          const QString &referenceName, const QString &comparedName)
+{
+    PlotModel plot;
+    plot.name = comparedName;
+    plot.yTitle = differenceTitle(options.differences, referenceName, comparedName);
+    plot.fileTitle = plot.yTitle;
+    plot.title = BlandAltmanReport::tr("Bland–Altman plot: %1").arg(plot.yTitle);
+    plot.xTitle = axisTitle(options.axis, referenceName, comparedName);
+
+    const double noDifference = options.differences == DifferenceScale::Ratio ? 1.0 : 0.0;
+    const int decimals = blandAltmanDecimals(figures, options.differences);
+    const QString unit = options.differences == DifferenceScale::Percentage ? QStringLiteral(" %")
+                                                                            : QString();
+    const auto valueText = [decimals, &unit](double value) {
+        return reportNumber(value, decimals) + unit;
+    };
+
+    plot.bands = {{PlotBand::Horizontal, {}, {figures.biasLower}, {figures.biasUpper}, plotcolors::estimateBand},
+                  {PlotBand::Horizontal, {}, {figures.loaLowerCiLower}, {figures.loaLowerCiUpper}, plotcolors::limitBand},
+                  {PlotBand::Horizontal, {}, {figures.loaUpperCiLower}, {figures.loaUpperCiUpper}, plotcolors::limitBand}};
+    const PlotPen limitPen{plotcolors::limit, 1.4, PlotStroke::Dashed};
+    plot.lines = {horizontalLine(noDifference, {plotcolors::guide, 1.0, PlotStroke::Dotted}),
+                  horizontalLine(figures.bias, {plotcolors::estimate, 1.6, PlotStroke::Solid}),
+                  horizontalLine(figures.loaLower, limitPen),
+                  horizontalLine(figures.loaUpper, limitPen)};
+    plot.labels = {{figures.bias, BlandAltmanReport::tr("Bias %1").arg(valueText(figures.bias)), plotcolors::estimate},
+                   {figures.loaUpper, BlandAltmanReport::tr("Upper limit %1").arg(valueText(figures.loaUpper)), plotcolors::limit},
+                   {figures.loaLower, BlandAltmanReport::tr("Lower limit %1").arg(valueText(figures.loaLower)), plotcolors::limit}};
+    plot.points = {{figures.axisValues, figures.differences, {}}};
+
+    plot.xRange.include(figures.axisValues);
+    plot.yRange.include(noDifference);
+    plot.yRange.include(figures.differences);
+    for (double value : {figures.loaLowerCiLower, figures.loaUpperCiUpper, figures.biasLower,
+                         figures.biasUpper})
+        plot.yRange.include(value);
+    // Room above the upper limit's label.
+    plot.yRange.margin = 0.08;
+    return plot;
+}
+
 QString blandAltmanDocument(const QString &referenceName, const QStringList &names,
                             const QVector<BlandAltmanFigures> &figures,
                             const BlandAltmanOptions &options, const QStringList &plotImages)
 {
-    QString html = QStringLiteral(
-        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title><style>"
-        "body{font-family:sans-serif;}h2{font-size:140%;}h3{font-size:115%;}"
-        "table{border-collapse:collapse;margin-bottom:12px;}"
-        "th,td{border:1px solid black;padding:5px;}th{text-align:left;}"
-        "td{white-space:nowrap;text-align:right;}td.name{text-align:left;font-weight:bold;}"
-        "table.options td{text-align:left;white-space:normal;}span.ci{font-size:85%;color:#444;}"
-        "</style></head>\n<body><h2>%1</h2>")
-                       .arg(BlandAltmanReport::tr("Bland–Altman analysis"));
+    QString html = reportStart(BlandAltmanReport::tr("Bland–Altman analysis"), nameCellRules());
     html += optionsTable(referenceName, options);
     html += QStringLiteral("<table>") + headerRow(options);
     for (int i = 0; i < figures.size(); ++i)
@@ -181,8 +198,7 @@ QString blandAltmanDocument(const QString &referenceName, const QStringList &nam
                     .arg(escaped(names.value(i)), escaped(image),
                          escaped(BlandAltmanReport::tr("Bland–Altman plot of %1").arg(title)));
     }
-    html += QStringLiteral("</body></html>");
-    return html;
+    return html + reportEnd();
 }
 
 } // namespace stats

@@ -2,6 +2,7 @@
 #define CONCORDA_STATS_BLANDALTMANREPORT_H
 
 #include "blandaltman.h"
+#include "plotmodel.h"
 
 #include <QString>
 #include <QStringList>
@@ -27,6 +28,13 @@ int blandAltmanDecimals(const BlandAltmanFigures &figures, DifferenceScale scale
 QString blandAltmanDocument(const QString &referenceName, const QStringList &names,
                             const QVector<BlandAltmanFigures> &figures,
                             const BlandAltmanOptions &options, const QStringList &plotImages);
+
+// The difference plot of one compared variable: its differences against the X axis values,
+// one point per pair; the bias as a solid line and the limits of agreement as dashed lines,
+// each labelled at the right edge with its value; their confidence intervals as light
+// bands; a line at no difference (0, or 1 for ratios).
+PlotModel blandAltmanPlot(const BlandAltmanFigures &figures, const BlandAltmanOptions &options,
+                          const QString &referenceName, const QString &comparedName);
 
 } // namespace stats
 

@@ -1,5 +1,6 @@
 #include "descriptive.h"
 
+#include "reporthtml.h"
 #include "vectortoolkit.h"
 
 #include <QObject>
@@ -83,10 +84,7 @@ QString descriptiveDocument(Descriptive statistic, const QStringList &names,
                             const QVector<QVector<QVariant>> &columns)
 {
     const bool mean = statistic == Descriptive::Mean;
-    QString html = QStringLiteral(
-        "<!DOCTYPE html><html><head><style>table,th,td{border:1px solid black;"
-        "border-collapse:collapse;}th,td{padding:5px;}th{text-align:left;}"
-        "td{white-space:nowrap;}</style></head>\n<body><table>");
+    QString html = plainReportStart() + QStringLiteral("<table>");
     html += QStringLiteral("<tr><th style=\"border:none;\"></th><th>n</th><th>%1</th>"
                            "<th>%2</th><th>%3</th></tr>")
                 .arg(mean ? QObject::tr("Mean") : QObject::tr("SD"),

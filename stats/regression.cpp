@@ -1,5 +1,6 @@
 #include "regression.h"
 
+#include "completepairs.h"
 #include "deming.h"
 #include "passingbablok.h"
 #include "vectortoolkit.h"
@@ -330,16 +331,12 @@ QString regressionProblem(const QVector<double> &x, const QVector<double> &y,
     return compute(x, y, options, name, Extent::LineOnly).problem;
 }
 
-RegressionFigures regressionFigures(QVector<QVariant> other, QVector<QVariant> gold,
+RegressionFigures regressionFigures(const QVector<QVariant> &other, const QVector<QVariant> &gold,
                                     const RegressionOptions &options, const QString &name,
                                     QString *problem)
 {
-    dropIncompletePairs(gold, other);
-    const QVector<double> x = toNumbers(gold);
-    const QVector<double> y = toNumbers(other);
-    gold.clear();
-    other.clear();
-    Outcome outcome = compute(x, y, options, name, Extent::Everything);
+    const CompletePairs pairs = completePairs(gold, other);
+    Outcome outcome = compute(pairs.x, pairs.y, options, name, Extent::Everything);
     if (problem)
         *problem = outcome.problem;
     return outcome.figures;

@@ -1,7 +1,7 @@
 #ifndef CONCORDA_STATS_REGRESSION_H
 #define CONCORDA_STATS_REGRESSION_H
 
-#include "agreementreport.h"
+#include "optionspec.h"
 
 #include <QString>
 #include <QVariant>
@@ -94,7 +94,7 @@ QString regressionProblem(const QVector<double> &x, const QVector<double> &y,
 // reads as a number, an invalid one where it does not): pairs them, drops incomplete
 // pairs, checks, computes. On a problem, *problem holds the sentence and the figures only
 // n; otherwise *problem is empty.
-RegressionFigures regressionFigures(QVector<QVariant> other, QVector<QVariant> gold,
+RegressionFigures regressionFigures(const QVector<QVariant> &other, const QVector<QVariant> &gold,
                                     const RegressionOptions &options, const QString &name,
                                     QString *problem);
 

@@ -1,9 +1,9 @@
 #include "regressionreport.h"
 
+#include "reporthtml.h"
 #include "reportnumbers.h"
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 
 #include <cmath>
 
@@ -16,11 +16,6 @@ class RegressionReport
     Q_DECLARE_TR_FUNCTIONS(RegressionReport)
 };
 
-QString escaped(const QString &text)
-{
-    return text.toHtmlEscaped();
-}
-
 // Two significant digits of the interval's width: the digits the interval can tell apart,
 // as a table in a paper prints them (0.929, 0.894 to 0.967). An interval without finite
 // ends says nothing; four decimals then.
@@ -28,21 +23,6 @@ int decimalsForInterval(double lower, double upper)
 {
     const double width = upper - lower;
     return std::isfinite(width) && width > 0.0 ? decimalsForSpread(width * 100.0) : 4;
-}
-
-QString estimateCell(double value, double lower, double upper, int decimals)
-{
-    const bool interval = !std::isnan(lower) || !std::isnan(upper);
-    if (!interval)
-        return QStringLiteral("<td>%1</td>").arg(reportNumber(value, decimals));
-    const auto end = [decimals](double bound) {
-        // An interval the data do not bound reaches to infinity.
-        return std::isinf(bound) ? (bound > 0 ? QStringLiteral("∞") : QStringLiteral("−∞"))
-                                 : reportNumber(bound, decimals);
-    };
-    return QStringLiteral("<td>%1<br><span class=\"ci\">%2</span></td>")
-        .arg(reportNumber(value, decimals),
-             RegressionReport::tr("%1 to %2").arg(end(lower), end(upper)));
 }
 
 bool isDeming(RegressionMethod method)
@@ -56,7 +36,7 @@ QString levelsText(const QVector<double> &levels)
         return RegressionReport::tr("none");
     QStringList texts;
     for (double level : levels)
-        texts.append(QString::number(level, 'g', 10));
+        texts.append(levelText(level));
     return texts.join(QStringLiteral("; "));
 }
 
@@ -74,7 +54,7 @@ QString optionsTable(const QString &referenceName, const RegressionOptions &opti
              RegressionReport::tr("Method:"), method,
              RegressionReport::tr("Confidence intervals:"),
              RegressionReport::tr("%1 % (alpha %2), %3")
-                 .arg(percentText(1.0 - options.alpha), QString::number(options.alpha, 'g', 6), intervals),
+                 .arg(percentText(1.0 - options.alpha), alphaText(options.alpha), intervals),
              RegressionReport::tr("Decision levels:"), levelsText(options.decisionLevels));
 }
 
@@ -137,7 +117,7 @@ QString decisionLevelTable(const QStringList &names, const QVector<RegressionFig
         const int decimals = decimalsForInterval(f.interceptLower, f.interceptUpper);
         for (const DecisionLevelBias &bias : f.biasAt) {
             html += QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td>")
-                        .arg(escaped(names.value(i)), QString::number(bias.level, 'g', 10))
+                        .arg(escaped(names.value(i)), levelText(bias.level))
                     + estimateCell(bias.bias, bias.lower, bias.upper, decimals) + QStringLiteral("</tr>");
         }
     }
@@ -176,20 +156,36 @@ QString regressionEquation(const RegressionFigures &figures, const QString &refe
                         decimalsForInterval(figures.interceptLower, figures.interceptUpper)));
 }
 
-bool parseDecisionLevels(const QString &text, QVector<double> *levels, QString *bad)
+PlotModel regressionPlot(const QVector<double> &reference, const QVector<double> &compared,
+                         const RegressionFigures &figures, const QString &referenceName,
+                         const QString &comparedName, bool equalScales)
 {
-    levels->clear();
-    const QStringList parts = text.split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
-    for (QString part : parts) {
-        bool ok = false;
-        const double level = QString(part).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-        if (!ok || !std::isfinite(level)) {
-            *bad = part;
-            return false;
-        }
-        levels->append(level);
-    }
-    return true;
+    PlotModel plot;
+    plot.name = comparedName;
+    plot.fileTitle = regressionEquation(figures, referenceName, comparedName);
+    plot.title = RegressionReport::tr("%1 regression: %2 against %3")
+                     .arg(regressionMethodName(figures.method), comparedName, referenceName);
+    plot.xTitle = referenceName;
+    plot.yTitle = comparedName;
+
+    plot.xRange.include(reference);
+    plot.yRange.include(compared);
+    // The fitted line only where there are data: beyond them it is an extrapolation.
+    const double low = plot.xRange.low;
+    const double high = plot.xRange.high;
+    const double atLow = figures.intercept + figures.slope * low;
+    const double atHigh = figures.intercept + figures.slope * high;
+    plot.lines = {straightLine(0.0, 0.0, 1.0, 1.0, {plotcolors::identity, 1.2, PlotStroke::Dashed}),
+                  pathLine({low, high}, {atLow, atHigh}, {plotcolors::estimate, 1.8, PlotStroke::Solid})};
+    plot.yRange.include(atLow);
+    plot.yRange.include(atHigh);
+    plot.notes = {{0, plot.fileTitle, plotcolors::estimate},
+                  {1, RegressionReport::tr("dashed: identity (%1 = %2)").arg(comparedName, referenceName),
+                   plotcolors::note}};
+    plot.points = {{reference, compared, {}}};
+    plot.yRange.margin = 0.12;
+    plot.equalScales = equalScales;
+    return plot;
 }
 
 QString regressionDocument(const QString &referenceName, const QStringList &names,
@@ -197,15 +193,8 @@ QString regressionDocument(const QString &referenceName, const QStringList &name
                            const RegressionOptions &options, const QStringList &plotImages)
 {
     const QString title = RegressionReport::tr("Method-comparison regression");
-    QString html = QStringLiteral(
-        "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>%1</title><style>"
-        "body{font-family:sans-serif;}h2{font-size:140%;}h3{font-size:115%;}"
-        "table{border-collapse:collapse;margin-bottom:12px;}"
-        "th,td{border:1px solid black;padding:5px;}th{text-align:left;}"
-        "td{white-space:nowrap;text-align:right;}td.name,td.text{text-align:left;}"
-        "td.name{font-weight:bold;}table.options td{text-align:left;white-space:normal;}"
-        "span.ci{font-size:85%;color:#444;}</style></head>\n<body><h2>%1</h2>")
-                       .arg(title);
+    QString html = reportStart(title, QStringLiteral("td.name,td.text{text-align:left;}"
+                                                     "td.name{font-weight:bold;}"));
     html += optionsTable(referenceName, options);
     html += QStringLiteral("<table>") + headerRow(options);
     for (int i = 0; i < figures.size(); ++i)
@@ -227,8 +216,7 @@ QString regressionDocument(const QString &referenceName, const QStringList &name
                          escaped(RegressionReport::tr("Scatter plot of %1 against %2")
                                      .arg(names.value(i), referenceName)));
     }
-    html += QStringLiteral("</body></html>");
-    return html;
+    return html + reportEnd();
 }
 
 } // namespace stats

@@ -1,6 +1,7 @@
 #ifndef CONCORDA_STATS_REGRESSIONREPORT_H
 #define CONCORDA_STATS_REGRESSIONREPORT_H
 
+#include "plotmodel.h"
 #include "regression.h"
 
 #include <QString>
@@ -19,11 +20,6 @@ QString regressionMethodName(RegressionMethod method);
 QString regressionEquation(const RegressionFigures &figures, const QString &reference,
                            const QString &compared);
 
-// Decision levels as a user types them in the dialog: numbers separated by semicolons or
-// white space, a decimal comma read as a point ("7,0; 11.1" gives 7 and 11.1). An empty text
-// gives no level. On a text that is not a number, returns false and puts it into *bad.
-bool parseDecisionLevels(const QString &text, QVector<double> *levels, QString *bad);
-
 // The HTML document: the options, a table of slope and intercept with their intervals (and
 // lambda, or the cusum test, as the method has them) for every compared variable (names[i]
 // naming figures[i]), the bias at each decision level, and each variable's plot,
@@ -31,6 +27,14 @@ bool parseDecisionLevels(const QString &text, QVector<double> *levels, QString *
 QString regressionDocument(const QString &referenceName, const QStringList &names,
                            const QVector<RegressionFigures> &figures,
                            const RegressionOptions &options, const QStringList &plotImages);
+
+// The scatter plot of one compared variable against the reference, one point per pair; the
+// line of identity (dashed) and the fitted line (solid) over the range of the data, labelled
+// with its equation. With equalScales both axes show the same range in the same units per
+// pixel, so that the identity line runs at 45 degrees.
+PlotModel regressionPlot(const QVector<double> &reference, const QVector<double> &compared,
+                         const RegressionFigures &figures, const QString &referenceName,
+                         const QString &comparedName, bool equalScales = true);
 
 } // namespace stats
 

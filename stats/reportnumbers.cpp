@@ -1,5 +1,7 @@
 #include "reportnumbers.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cmath>
 
@@ -37,6 +39,25 @@ QString pValueText(double p)
 QString percentText(double proportion)
 {
     return QString::number(proportion * 100.0, 'g', 6);
+}
+
+QString alphaText(double alpha)
+{
+    return QString::number(alpha, 'g', 6);
+}
+
+QString levelText(double level)
+{
+    return QString::number(level, 'g', 10);
+}
+
+QString csvNumber(double value)
+{
+    if (std::isnan(value))
+        return QStringLiteral("NaN");
+    if (std::isinf(value))
+        return value > 0 ? QStringLiteral("Inf") : QStringLiteral("-Inf");
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
 } // namespace stats

@@ -22,6 +22,17 @@ QString pValueText(double p);
 // A level in percent for the reader: 0.95 gives "95", 0.975 gives "97.5".
 QString percentText(double proportion);
 
+// Alpha as the reports print it, with up to six significant digits: "0.05".
+QString alphaText(double alpha);
+
+// A decision level or another reference value typed by the user, with up to ten
+// significant digits: "6.5", "11.1".
+QString levelText(double level);
+
+// A figure in a machine-readable file, unrounded: the shortest text that reads back as the
+// same double; NaN and infinities as NaN, Inf and -Inf.
+QString csvNumber(double value);
+
 } // namespace stats
 
 #endif

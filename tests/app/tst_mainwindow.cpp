@@ -138,7 +138,7 @@ void tst_MainWindow::metaObjectOrder()
 {
     QCOMPARE(ownMethods(MainWindow::staticMetaObject),
              QStringList({"slot onAbout()", "slot onAMean()", "slot onAStdDev()", "slot onAgreement()",
-                          "slot onBlandAltman()", "slot onRegression()",
+                          "slot onAnalysis()",
                           "slot onFileNameChanged(QString)", "slot onCleanChanged(bool)",
                           "slot onOpenRecentFile()", "slot onCut()", "slot onCopy()",
                           "slot onPaste()", "slot onDelete()"}));

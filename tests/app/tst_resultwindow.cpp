@@ -1,4 +1,4 @@
-#include "blandaltmanrequest.h"
+#include "analysisrequest.h"
 #include "drive.h"
 #include "resultwindow.h"
 #include "testdata.h"
@@ -21,12 +21,17 @@ namespace {
 
 Report reportWithPlots(const QStringList &names)
 {
-    QVector<QVector<QVariant>> others;
+    const stats::Analysis &blandAltman = *stats::findAnalysis(QStringLiteral("bland-altman"));
+    stats::AnalysisInput input;
+    input.referenceName = QStringLiteral("Ref");
+    input.reference = cells({10, 20, 30, 40, 50, 60});
+    input.names = names;
+    input.labels = names;
     for (int i = 0; i < names.size(); ++i)
-        others.append(cells({11.2 + i, 20.9, 31.1 + i, 40.8, 51.3, 60.7 - i}));
-    QString problem;
-    return analysis::blandAltmanReport(QStringLiteral("Ref"), cells({10, 20, 30, 40, 50, 60}),
-                                       names, others, stats::BlandAltmanOptions(), &problem);
+        input.compared.append(cells({11.2 + i, 20.9, 31.1 + i, 40.8, 51.3, 60.7 - i}));
+    input.options = stats::defaultOptionValues(blandAltman.options());
+    stats::Problem problem;
+    return analysis::analysisReport(blandAltman, input, &problem);
 }
 
 QByteArray contents(const QString &fileName)

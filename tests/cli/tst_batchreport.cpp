@@ -1,4 +1,6 @@
+#include "agreementreport.h"
 #include "batchreport.h"
+#include "blandaltman.h"
 #include "csvtable.h"
 #include "desktopcolumns.h"
 
@@ -12,8 +14,9 @@
 
 using batch::Format;
 
+Q_DECLARE_METATYPE(stats::OptionValues)
+
 Q_DECLARE_METATYPE(QVector<int>)
-Q_DECLARE_METATYPE(stats::AgreementOptions)
 
 namespace {
 
@@ -36,11 +39,28 @@ bool sameDouble(double actual, double expected)
                             .arg(actual, 0, 'g', 17)                                               \
                             .arg(expected, 0, 'g', 17)))
 
-stats::AgreementOptions options(bool proportional, bool random)
+const stats::Analysis &agreement()
+{
+    return *stats::findAnalysis(QLatin1String(stats::agreementId));
+}
+
+stats::OptionValues options(bool proportional, bool random, double tdiAllowance = 10)
+{
+    stats::OptionValues o = stats::defaultOptionValues(agreement().options());
+    o.set(QStringLiteral("proportional"), proportional);
+    o.set(QStringLiteral("random"), random);
+    o.set(QStringLiteral("tdi-allowance"), tdiAllowance);
+    return o;
+}
+
+stats::AgreementOptions engineOptions(const stats::OptionValues &values)
 {
     stats::AgreementOptions o;
-    o.proportional = proportional;
-    o.random = random;
+    o.tdiAllowance = values.number(QStringLiteral("tdi-allowance"));
+    o.cpAllowance = values.number(QStringLiteral("cp-allowance"));
+    o.alpha = values.number(QStringLiteral("alpha"));
+    o.proportional = values.flag(QStringLiteral("proportional"));
+    o.random = values.flag(QStringLiteral("random"));
     return o;
 }
 
@@ -117,12 +137,12 @@ void tst_BatchReport::parseAccepts()
     QFETCH(QString, delimiter);
     QCOMPARE(QString(request.delimiter), delimiter);
     QTEST(request.others, "others");
-    QTEST(request.options.tdiAllowance, "tdiAllowance");
-    QTEST(request.options.cpAllowance, "cpAllowance");
-    QTEST(request.options.alpha, "alpha");
-    QTEST(request.options.proportional, "proportional");
-    QTEST(request.options.random, "random");
-    QVERIFY(request.options.sample);
+    QCOMPARE(request.analysis, &agreement());
+    QTEST(request.options.number("tdi-allowance"), "tdiAllowance");
+    QTEST(request.options.number("cp-allowance"), "cpAllowance");
+    QTEST(request.options.number("alpha"), "alpha");
+    QTEST(request.options.flag("proportional"), "proportional");
+    QTEST(request.options.flag("random"), "random");
     QTEST(int(request.format), "format");
     QTEST(request.outputFile, "output");
 }
@@ -196,18 +216,19 @@ void tst_BatchReport::optionsError_data()
                                         "and must be greater than -100, not -100";
 }
 
+// The declarations' checks and the agreement's own check across its options give the
+// messages of the engine's one check of them.
 void tst_BatchReport::optionsError()
 {
-    stats::AgreementOptions o;
     QFETCH(double, tdiAllowance);
     QFETCH(double, cpAllowance);
     QFETCH(double, alpha);
     QFETCH(bool, proportional);
-    o.tdiAllowance = tdiAllowance;
-    o.cpAllowance = cpAllowance;
-    o.alpha = alpha;
-    o.proportional = proportional;
-    QTEST(stats::agreementOptionsProblem(o, stats::OptionNames::CommandLine), "error");
+    stats::OptionValues o = options(proportional, false, tdiAllowance);
+    o.set(QStringLiteral("cp-allowance"), cpAllowance);
+    o.set(QStringLiteral("alpha"), alpha);
+    QTEST(stats::optionsProblem(agreement(), o, stats::OptionNames::CommandLine), "error");
+    QTEST(stats::agreementOptionsProblem(engineOptions(o), stats::OptionNames::CommandLine), "error");
 }
 
 void tst_BatchReport::chooseColumns_data()
@@ -263,7 +284,7 @@ void tst_BatchReport::chooseColumns()
     QFETCH(QString, error);
     batch::ColumnChoice choice;
     QString message;
-    QCOMPARE(batch::chooseColumns(names, gold, others, &choice, &message), error.isEmpty());
+    QCOMPARE(batch::chooseColumns(names, gold, others, QString(), &choice, &message), error.isEmpty());
     QCOMPARE(message, error);
     QTEST(choice.gold, "goldColumn");
     if (error.isEmpty())
@@ -307,17 +328,25 @@ void tst_BatchReport::figuresMatchEngine_data()
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QStringList>("desktopNames");
     QTest::addColumn<int>("format");
-    QTest::addColumn<stats::AgreementOptions>("options");
+    QTest::addColumn<stats::OptionValues>("options");
 
+    // With the default TDI allowance of 10 every glucose difference lies inside it: CP is 1
+    // and its limit does not exist. An allowance of 0.5 puts CP below 1.
     const QStringList meters{"MeterB", "MeterA"};
-    QTest::newRow("csv, fixed") << glucoseFile << "LabGlucose" << meters << meters
-                                << int(Format::Csv) << options(false, false);
+    QTest::newRow("csv, fixed, CP 1") << glucoseFile << "LabGlucose" << meters << meters
+                                      << int(Format::Csv) << options(false, false);
+    QTest::newRow("csv, fixed, CP below 1") << glucoseFile << "LabGlucose" << meters << meters
+                                            << int(Format::Csv) << options(false, false, 0.5);
     QTest::newRow("csv, random, proportional") << glucoseFile << "LabGlucose" << meters << meters
                                                << int(Format::Csv) << options(true, true);
     QTest::newRow("json, fixed, proportional") << glucoseFile << "LabGlucose" << meters << meters
                                                << int(Format::Json) << options(true, false);
+    QTest::newRow("json, fixed, CP 1") << glucoseFile << "LabGlucose" << meters << meters
+                                       << int(Format::Json) << options(false, false);
+    QTest::newRow("json, fixed, CP below 1") << glucoseFile << "LabGlucose" << meters << meters
+                                             << int(Format::Json) << options(false, false, 0.5);
     QTest::newRow("json, random") << glucoseFile << "LabGlucose" << meters << meters
-                                  << int(Format::Json) << options(false, true);
+                                  << int(Format::Json) << options(false, true, 0.5);
     // The last name of a CR LF file ends with the carriage return in the data view.
     QTest::newRow("csv, CR LF line ends") << crlfFile << "Ref" << QStringList{"Dev"}
                                           << QStringList{"Dev\r"} << int(Format::Csv)
@@ -334,15 +363,16 @@ void tst_BatchReport::figuresMatchEngine()
     QFETCH(QStringList, names);
     QFETCH(QStringList, desktopNames);
     QFETCH(int, format);
-    QFETCH(stats::AgreementOptions, options);
+    QFETCH(stats::OptionValues, options);
 
     batch::ReportRequest request;
+    request.analysis = &agreement();
     request.fileName = file;
     request.gold = gold;
     request.others = QStringList{names.join(QLatin1Char(','))};
     request.options = options;
     request.format = Format(format);
-    const batch::Report report = batch::buildReport(request);
+    const batch::Outcome report = batch::buildReport(request);
     QVERIFY2(report.exitCode == batch::ExitSuccess, qPrintable(report.error));
 
     // Rows of field name to value, whichever the format.
@@ -367,10 +397,11 @@ void tst_BatchReport::figuresMatchEngine()
         for (const QJsonValue &result : json.value(QStringLiteral("results")).toArray()) {
             QHash<QString, QString> record;
             const QJsonObject object = result.toObject();
+            // null, for a figure that does not exist, reads as the CSV's empty field.
             for (auto it = object.begin(); it != object.end(); ++it)
-                record.insert(it.key(), it.value().isString()
-                                            ? it.value().toString()
-                                            : QString::number(it.value().toDouble(), 'g', 17));
+                record.insert(it.key(), it.value().isString() ? it.value().toString()
+                                        : it.value().isNull() ? QString()
+                                                              : QString::number(it.value().toDouble(), 'g', 17));
             const QJsonObject used = json.value(QStringLiteral("options")).toObject();
             for (auto it = used.begin(); it != used.end(); ++it)
                 record.insert(it.key(), it.value().isBool()
@@ -381,11 +412,12 @@ void tst_BatchReport::figuresMatchEngine()
     }
 
     const DesktopColumns desktop = desktopColumns(file, QLatin1Char(','), gold, desktopNames);
+    const stats::AgreementOptions engine = engineOptions(options);
     QCOMPARE(records.size(), names.size());
     for (int i = 0; i < names.size(); ++i) {
         const QHash<QString, QString> &record = records.at(i);
         const stats::AgreementFigures expected =
-            stats::agreementFigures(desktop.others.at(i), desktop.gold, options);
+            stats::agreementFigures(desktop.others.at(i), desktop.gold, engine);
         QCOMPARE(record.value("name"), names.at(i));
         QCOMPARE(record.value("n").toLongLong(), expected.n);
         const QVector<QPair<const char *, double>> figures = {
@@ -393,45 +425,63 @@ void tst_BatchReport::figuresMatchEngine()
             {"precision", expected.precision}, {"precision_lower", expected.precisionLimit},
             {"ccc", expected.ccc},             {"ccc_lower", expected.cccLimit},
             {"tdi", expected.tdi},             {"tdi_upper", expected.tdiLimit},
-            {"cp", expected.cp},               {"cp_lower", expected.cpLimit},
-            {"rbs", expected.rbs},             {"tdi_allowance", options.tdiAllowance},
-            {"cp_allowance", options.cpAllowance}, {"alpha", options.alpha}};
+            {"cp", expected.cp},               {"rbs", expected.rbs},
+            {"tdi_allowance", engine.tdiAllowance},
+            {"cp_allowance", engine.cpAllowance}, {"alpha", engine.alpha}};
         for (const auto &figure : figures) {
             QVERIFY2(record.contains(figure.first), figure.first);
             COMPARE_EXACTLY(record.value(figure.first).toDouble(), figure.second, figure.first);
         }
-        QCOMPARE(record.value("proportional"), QString(options.proportional ? "true" : "false"));
-        QCOMPARE(record.value("random"), QString(options.random ? "true" : "false"));
+        // The engine's -1 for a CP limit that does not exist stays out of the files.
+        QVERIFY(record.contains("cp_lower"));
+        if (expected.cp >= 1.0)
+            QCOMPARE(record.value("cp_lower"), QString());
+        else
+            COMPARE_EXACTLY(record.value("cp_lower").toDouble(), expected.cpLimit, "cp_lower");
+        QCOMPARE(record.value("proportional"), QString(engine.proportional ? "true" : "false"));
+        QCOMPARE(record.value("random"), QString(engine.random ? "true" : "false"));
     }
 }
 
-// Names that need RFC 4180 quoting, and values JSON cannot carry as numbers.
+// Names that need RFC 4180 quoting, values JSON cannot carry as numbers, figures that do
+// not exist, and a list spread over columns of its own.
 void tst_BatchReport::writersKeepEveryValue()
 {
-    stats::AgreementFigures figures;
-    figures.n = 3;
-    figures.accuracy = 0.1;
-    figures.precision = notANumber;
-    figures.rbs = infinity;
-    figures.cpLimit = -infinity;
-    const QStringList names{"Meter \"A\", lot 2\r"};
-    stats::AgreementOptions o;
-    o.random = true;
+    stats::FieldOutput output;
+    output.analysis = QStringLiteral("test");
+    output.options = {{QStringLiteral("random"), true}, {QStringLiteral("cp_allowance"), 0.9}};
+    output.rowSuffix = {{QStringLiteral("alpha"), 0.05}};
+    const QString name = QStringLiteral("Meter \"A\", lot 2\r");
+    output.results.push_back(
+        {{QStringLiteral("name"), name},
+         {QStringLiteral("n"), stats::FieldValue::count(3)},
+         {QStringLiteral("accuracy"), 0.1},
+         {QStringLiteral("precision"), notANumber},
+         {QStringLiteral("rbs"), infinity},
+         {QStringLiteral("cp_lower"), -infinity},
+         {QStringLiteral("cusum_h"), stats::FieldValue()},
+         {QStringLiteral("bias_at"),
+          stats::FieldValue::list({{{QStringLiteral("level"), 6.5}, {QStringLiteral("bias"), 0.25},
+                                    {QStringLiteral("lower"), stats::FieldValue()}}},
+                                  QStringLiteral("level"), QStringLiteral("bias"))}});
 
-    QCOMPARE(QString::fromUtf8(batch::figuresCsv(names, {figures}, o)),
-             QStringLiteral("name,n,accuracy,accuracy_lower,precision,precision_lower,ccc,"
-                            "ccc_lower,tdi,tdi_upper,cp,cp_lower,rbs,tdi_allowance,cp_allowance,"
-                            "alpha,proportional,random\n"
-                            "\"Meter \"\"A\"\", lot 2\r\",3,0.1,0,NaN,0,0,0,0,0,0,-Inf,Inf,10,0.9,"
-                            "0.05,false,true\n"));
+    QCOMPARE(QString::fromUtf8(stats::fieldsCsv(output)),
+             QStringLiteral("name,n,accuracy,precision,rbs,cp_lower,cusum_h,bias_at_6.5,"
+                            "bias_at_6.5_lower,alpha\n"
+                            "\"Meter \"\"A\"\", lot 2\r\",3,0.1,NaN,Inf,-Inf,,0.25,,0.05\n"));
 
-    const QJsonObject json = QJsonDocument::fromJson(batch::figuresJson(names, {figures}, o)).object();
+    const QJsonObject json = QJsonDocument::fromJson(stats::fieldsJson(output)).object();
+    QCOMPARE(json.value("analysis").toString(), QStringLiteral("test"));
     const QJsonObject result = json.value("results").toArray().at(0).toObject();
-    QCOMPARE(result.value("name").toString(), names.first());
+    QCOMPARE(result.value("name").toString(), name);
     QCOMPARE(result.value("n").toInt(), 3);
     QCOMPARE(result.value("accuracy").toDouble(), 0.1);
-    for (const char *key : {"precision", "rbs", "cp_lower"})
+    for (const char *key : {"precision", "rbs", "cp_lower", "cusum_h"})
         QVERIFY2(result.value(key).isNull(), key);
+    QVERIFY(!result.contains("alpha"));
+    const QJsonObject bias = result.value("bias_at").toArray().at(0).toObject();
+    QCOMPARE(bias.value("level").toDouble(), 6.5);
+    QVERIFY(bias.value("lower").isNull());
     QCOMPARE(json.value("options").toObject().value("random").toBool(), true);
     QCOMPARE(json.value("options").toObject().value("cp_allowance").toDouble(), 0.9);
 }
@@ -444,21 +494,21 @@ void tst_BatchReport::blandAltmanCommandLine()
          "approximate", "--plot-dir", "out", "--plot-format", "pdf", "data.csv"});
     QVERIFY2(line.action == batch::CommandLine::Run, qPrintable(line.text));
     const batch::ReportRequest &request = line.request;
-    QCOMPARE(request.analysis, batch::Analysis::BlandAltman);
-    QCOMPARE(request.blandAltman.differences, stats::DifferenceScale::Percentage);
-    QCOMPARE(request.blandAltman.axis, stats::DifferenceAxis::Reference);
-    QCOMPARE(request.blandAltman.coverage, 0.9);
-    QCOMPARE(request.blandAltman.alpha, 0.01);
-    QCOMPARE(request.blandAltman.limitInterval, stats::LimitInterval::Approximate);
+    QCOMPARE(request.analysis->id(), QStringLiteral("bland-altman"));
+    QCOMPARE(request.options.choice("differences"), int(stats::DifferenceScale::Percentage));
+    QCOMPARE(request.options.choice("x-axis"), int(stats::DifferenceAxis::Reference));
+    QCOMPARE(request.options.number("loa-coverage"), 0.9);
+    QCOMPARE(request.options.number("alpha"), 0.01);
+    QCOMPARE(request.options.choice("loa-ci"), int(stats::LimitInterval::Approximate));
     QCOMPARE(request.plotDirectory, QStringLiteral("out"));
-    QCOMPARE(request.plotFormat, batch::PlotFormat::Pdf);
-    QCOMPARE(batch::plotFormatSuffix(request.plotFormat), QStringLiteral("pdf"));
+    QCOMPARE(request.plotFormat, stats::PlotFormat::Pdf);
+    QCOMPARE(stats::plotFormatSuffix(request.plotFormat), QStringLiteral("pdf"));
 
     const batch::CommandLine defaults =
         batch::parseCommandLine({"concorda-report", "--analysis", "bland-altman", "--gold", "Ref", "d.csv"});
-    QCOMPARE(defaults.request.blandAltman.coverage, 0.95);
-    QCOMPARE(defaults.request.blandAltman.limitInterval, stats::LimitInterval::Exact);
-    QCOMPARE(defaults.request.plotFormat, batch::PlotFormat::Svg);
+    QCOMPARE(defaults.request.options.number("loa-coverage"), 0.95);
+    QCOMPARE(defaults.request.options.choice("loa-ci"), int(stats::LimitInterval::Exact));
+    QCOMPARE(defaults.request.plotFormat, stats::PlotFormat::Svg);
     QVERIFY(defaults.request.plotDirectory.isEmpty());
 }
 

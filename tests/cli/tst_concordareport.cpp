@@ -235,11 +235,11 @@ void tst_ConcordaReport::failures_data()
                 "commas, not \"1e400\"";
     QTest::newRow("regression, lambda for Passing-Bablok")
         << QStringList{"--analysis", "regression", "--gold", "Ref", "--error-ratio", "2", data} << 2
-        << "--error-ratio applies to the Deming methods, not to passing-bablok";
+        << "--error-ratio applies to --method deming or weighted-deming, not to passing-bablok";
     QTest::newRow("regression, lambda 0")
         << QStringList{"--analysis", "regression", "--method", "deming", "--error-ratio", "0",
                        "--gold", "Ref", data}
-        << 2 << "--error-ratio must be a positive finite number, not 0";
+        << 2 << "--error-ratio must lie between 0.0001 and 10000, not 0";
     QTest::newRow("regression, unknown method")
         << QStringList{"--analysis", "regression", "--method", "ols", "--gold", "Ref", data} << 2
         << "--method must be passing-bablok, deming or weighted-deming, not \"ols\"";

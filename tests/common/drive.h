@@ -78,14 +78,13 @@ inline ModalScript::Handler answerAgreementDialog(const QStringList &gold, const
     };
 }
 
-// The same for the dialogs of the newer analyses (AnalysisDialog): `gold` into "Gold
+// The same for the dialog of every other analysis (AnalysisDialog): `gold` into "Gold
 // Standard", `others` into "Other Data" one by one, `adjust` for the options, then OK.
-template <typename Dialog = AnalysisDialog>
-ModalScript::Handler answerAnalysisDialog(const QString &gold, const QStringList &others,
-                                          std::function<void(Dialog *)> adjust = {})
+inline ModalScript::Handler answerAnalysisDialog(const QString &gold, const QStringList &others,
+                                                 std::function<void(AnalysisDialog *)> adjust = {})
 {
     return [gold, others, adjust](QWidget *modal) {
-        auto *dialog = qobject_cast<Dialog *>(modal);
+        auto *dialog = qobject_cast<AnalysisDialog *>(modal);
         QVERIFY(dialog);
         auto move = [dialog](const QString &name, QToolButton *button) {
             QListWidget *vars = dialog->variablesList();
@@ -98,7 +97,7 @@ ModalScript::Handler answerAnalysisDialog(const QString &gold, const QStringList
             move(name, dialog->moveOtherDataButton());
         if (adjust)
             adjust(dialog);
-        dialog->template findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
+        dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();
     };
 }
 

@@ -1,9 +1,8 @@
 #include "blandaltman.h"
-#include "blandaltmanplot.h"
 #include "blandaltmanreport.h"
 #include "plotframe.h"
-#include "regressionplot.h"
 #include "regressionreport.h"
+#include "plotdrawing.h"
 #include "plotexport.h"
 
 #include <QImage>
@@ -105,7 +104,7 @@ void tst_Plots::blandAltmanItems()
     options.differences = DifferenceScale(scale);
     const BlandAltmanFigures f = figuresOf(options);
     QCustomPlot plot;
-    plots::drawBlandAltmanPlot(&plot, f, options, QStringLiteral("Lab"), QStringLiteral("MeterA"));
+    plots::drawPlot(&plot, stats::blandAltmanPlot(f, options, QStringLiteral("Lab"), QStringLiteral("MeterA")));
 
     QCOMPARE(plot.yAxis->label(), yTitle);
     QCOMPARE(plot.xAxis->label(), QStringLiteral("Mean of Lab and MeterA"));
@@ -143,9 +142,9 @@ void tst_Plots::redrawingReplacesItems()
 {
     QCustomPlot plot;
     const BlandAltmanFigures f = figuresOf(BlandAltmanOptions());
-    plots::drawBlandAltmanPlot(&plot, f, BlandAltmanOptions(), QStringLiteral("Lab"), QStringLiteral("A"));
+    plots::drawPlot(&plot, stats::blandAltmanPlot(f, BlandAltmanOptions(), QStringLiteral("Lab"), QStringLiteral("A")));
     const int items = plot.itemCount();
-    plots::drawBlandAltmanPlot(&plot, f, BlandAltmanOptions(), QStringLiteral("Lab"), QStringLiteral("B"));
+    plots::drawPlot(&plot, stats::blandAltmanPlot(f, BlandAltmanOptions(), QStringLiteral("Lab"), QStringLiteral("B")));
     QCOMPARE(plot.itemCount(), items);
     QCOMPARE(plot.graphCount(), 1);
     QCOMPARE(plot.plotLayout()->rowCount(), 2);
@@ -165,24 +164,24 @@ void tst_Plots::exports_data()
 void tst_Plots::exports()
 {
     QFETCH(QString, suffix);
-    plots::PlotFormat format;
-    QVERIFY(plots::plotFormatFromName(suffix, &format));
+    stats::PlotFormat format;
+    QVERIFY(stats::plotFormatFromName(suffix, &format));
     QCustomPlot plot;
-    plots::drawBlandAltmanPlot(&plot, figuresOf(BlandAltmanOptions()), BlandAltmanOptions(),
-                               QStringLiteral("Lab <1>"), QStringLiteral("MeterA"));
+    plots::drawPlot(&plot, stats::blandAltmanPlot(figuresOf(BlandAltmanOptions()), BlandAltmanOptions(),
+                               QStringLiteral("Lab <1>"), QStringLiteral("MeterA")));
     const QByteArray bytes = plots::plotBytes(&plot, format, QStringLiteral("title"));
     switch (format) {
-    case plots::PlotFormat::Svg:
+    case stats::PlotFormat::Svg:
         QVERIFY(bytes.startsWith("<?xml"));
         QVERIFY(bytes.contains(">Mean of Lab &lt;1&gt; and MeterA</text>"));
         QVERIFY(bytes.contains(QStringLiteral(">MeterA − Lab &lt;1&gt;</text>").toUtf8()));
         break;
-    case plots::PlotFormat::Pdf:
+    case stats::PlotFormat::Pdf:
         QVERIFY(bytes.startsWith("%PDF-"));
         QVERIFY(bytes.trimmed().endsWith("%%EOF"));
         QVERIFY(bytes.size() > 5000);
         break;
-    case plots::PlotFormat::Png: {
+    case stats::PlotFormat::Png: {
         const QImage image = QImage::fromData(bytes, "PNG");
         QCOMPARE(image.size(), plots::plotSize * 2);
         QVERIFY(plots::plotDataUri(&plot).startsWith("data:image/png;base64,iVBORw0KGgo"));
@@ -195,13 +194,13 @@ void tst_Plots::saveKeepsOldFileOnFailure()
 {
     QTemporaryDir dir;
     QCustomPlot plot;
-    plots::drawBlandAltmanPlot(&plot, figuresOf(BlandAltmanOptions()), BlandAltmanOptions(),
-                               QStringLiteral("Lab"), QStringLiteral("A"));
+    plots::drawPlot(&plot, stats::blandAltmanPlot(figuresOf(BlandAltmanOptions()), BlandAltmanOptions(),
+                               QStringLiteral("Lab"), QStringLiteral("A")));
     QString error;
     const QString good = dir.filePath(QStringLiteral("plot.svg"));
-    QVERIFY2(plots::savePlot(&plot, plots::PlotFormat::Svg, QStringLiteral("t"), good, &error), qPrintable(error));
+    QVERIFY2(plots::savePlot(&plot, stats::PlotFormat::Svg, QStringLiteral("t"), good, &error), qPrintable(error));
     QVERIFY(QFileInfo(good).size() > 1000);
-    QVERIFY(!plots::savePlot(&plot, plots::PlotFormat::Svg, QStringLiteral("t"),
+    QVERIFY(!plots::savePlot(&plot, stats::PlotFormat::Svg, QStringLiteral("t"),
                              dir.filePath(QStringLiteral("missing/plot.svg")), &error));
     QVERIFY(!error.isEmpty());
 }
@@ -230,7 +229,7 @@ void tst_Plots::regressionItems()
     f.interceptLower = -0.3;
     f.interceptUpper = 0.4;
     QCustomPlot plot;
-    plots::drawRegressionPlot(&plot, x, y, f, QStringLiteral("Lab"), QStringLiteral("MeterA"), equalScales);
+    plots::drawPlot(&plot, stats::regressionPlot(x, y, f, QStringLiteral("Lab"), QStringLiteral("MeterA"), equalScales));
 
     QCOMPARE(plot.xAxis->label(), QStringLiteral("Lab"));
     QCOMPARE(plot.yAxis->label(), QStringLiteral("MeterA"));

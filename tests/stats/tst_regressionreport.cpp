@@ -79,7 +79,7 @@ void tst_RegressionReport::decisionLevelsTyped()
     QFETCH(QString, bad);
     QVector<double> read;
     QString refused;
-    QCOMPARE(parseDecisionLevels(text, &read, &refused), readable);
+    QCOMPARE(stats::parseNumberList(text, &read, &refused), readable);
     if (readable)
         QCOMPARE(read, levels);
     else

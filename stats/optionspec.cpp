@@ -1,0 +1,366 @@
+#include "optionspec.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QStringList>
+
+#include <cmath>
+
+namespace stats {
+
+namespace {
+
+class Options
+{
+    Q_DECLARE_TR_FUNCTIONS(Options)
+};
+
+// Numbers on the command line are written the same way whatever the user's locale is. A
+// group separator is refused, or "1,000" would read as a thousand.
+bool readNumber(const QString &text, double *value)
+{
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool ok = false;
+    *value = c.toDouble(text, &ok);
+    return ok;
+}
+
+// What the range asks of a number, for a message: "strictly between 0 and 1".
+QString rangeText(const NumberRange &range)
+{
+    const bool low = std::isfinite(range.minimum);
+    const bool high = std::isfinite(range.maximum);
+    const QString minimum = QString::number(range.minimum, 'g', 10);
+    const QString maximum = QString::number(range.maximum, 'g', 10);
+    if (low && high) {
+        if (range.openMinimum && range.openMaximum)
+            return Options::tr("lie strictly between %1 and %2").arg(minimum, maximum);
+        if (!range.openMinimum && !range.openMaximum)
+            return Options::tr("lie between %1 and %2").arg(minimum, maximum);
+        return Options::tr("lie between %1 (%2) and %3 (%4)")
+            .arg(minimum,
+                 range.openMinimum ? Options::tr("excluded") : Options::tr("included"), maximum,
+                 range.openMaximum ? Options::tr("excluded") : Options::tr("included"));
+    }
+    if (low)
+        return range.openMinimum ? Options::tr("be greater than %1").arg(minimum)
+                                 : Options::tr("be at least %1").arg(minimum);
+    if (high)
+        return range.openMaximum ? Options::tr("be less than %1").arg(maximum)
+                                 : Options::tr("be at most %1").arg(maximum);
+    return Options::tr("be a finite number");
+}
+
+// ", not 2" for the batch tool's user, who is told the value given.
+QString given(double value, OptionNames names)
+{
+    return names == OptionNames::Dialog ? QString() : Options::tr(", not %1").arg(value);
+}
+
+} // namespace
+
+bool NumberRange::contains(double value) const
+{
+    if (!std::isfinite(value))
+        return false;
+    const bool aboveMinimum = openMinimum ? value > minimum : value >= minimum;
+    const bool belowMaximum = openMaximum ? value < maximum : value <= maximum;
+    return aboveMinimum && belowMaximum;
+}
+
+NumberRange openInterval(double minimum, double maximum)
+{
+    return {minimum, maximum, true, true};
+}
+
+NumberRange closedInterval(double minimum, double maximum)
+{
+    return {minimum, maximum, false, false};
+}
+
+QString OptionSpec::key() const
+{
+    return QString(name).replace(QLatin1Char('-'), QLatin1Char('_'));
+}
+
+OptionSpec numberOption(const QString &name, const QString &label, const QString &help,
+                        const QString &valueName, double defaultValue, const NumberRange &range,
+                        int decimals, double step)
+{
+    OptionSpec spec;
+    spec.name = name;
+    spec.label = label;
+    spec.help = help;
+    spec.valueName = valueName;
+    spec.type = OptionType::Number;
+    spec.defaultValue = defaultValue;
+    spec.range = range;
+    spec.decimals = decimals;
+    spec.step = step;
+    return spec;
+}
+
+OptionSpec choiceOption(const QString &name, const QString &label, const QString &help,
+                        const QVector<OptionChoice> &choices, int defaultChoice)
+{
+    OptionSpec spec;
+    spec.name = name;
+    spec.label = label;
+    spec.help = help;
+    spec.type = OptionType::Choice;
+    spec.choices = choices;
+    spec.defaultValue = defaultChoice;
+    QStringList names;
+    for (const OptionChoice &choice : choices)
+        names.append(choice.name);
+    spec.valueName = names.join(QLatin1Char('|'));
+    return spec;
+}
+
+OptionSpec flagOption(const QString &name, const QString &label, const QString &help,
+                      bool defaultValue)
+{
+    OptionSpec spec;
+    spec.name = name;
+    spec.label = label;
+    spec.help = help;
+    spec.type = OptionType::Flag;
+    spec.defaultValue = defaultValue;
+    return spec;
+}
+
+OptionSpec numberListOption(const QString &name, const QString &label, const QString &help,
+                            const QString &valueName, const QString &placeholder)
+{
+    OptionSpec spec;
+    spec.name = name;
+    spec.label = label;
+    spec.help = help;
+    spec.valueName = valueName;
+    spec.type = OptionType::NumberList;
+    spec.defaultValue = QVariant::fromValue(QVector<double>());
+    spec.placeholder = placeholder;
+    return spec;
+}
+
+void OptionValues::set(const QString &name, const QVariant &value)
+{
+    values.insert(name, value);
+}
+
+QVariant OptionValues::value(const QString &name) const
+{
+    return values.value(name);
+}
+
+bool OptionValues::contains(const QString &name) const
+{
+    return values.contains(name);
+}
+
+double OptionValues::number(const QString &name) const
+{
+    return values.value(name).toDouble();
+}
+
+int OptionValues::choice(const QString &name) const
+{
+    return values.value(name).toInt();
+}
+
+bool OptionValues::flag(const QString &name) const
+{
+    return values.value(name).toBool();
+}
+
+QVector<double> OptionValues::numbers(const QString &name) const
+{
+    return values.value(name).value<QVector<double>>();
+}
+
+OptionValues defaultOptionValues(const QVector<OptionSpec> &specs)
+{
+    OptionValues values;
+    for (const OptionSpec &spec : specs)
+        values.set(spec.name, spec.defaultValue);
+    return values;
+}
+
+const OptionSpec *findOption(const QVector<OptionSpec> &specs, const QString &name)
+{
+    for (const OptionSpec &spec : specs) {
+        if (spec.name == name)
+            return &spec;
+    }
+    return nullptr;
+}
+
+bool optionApplies(const OptionSpec &spec, const QVector<OptionSpec> &specs,
+                   const OptionValues &values)
+{
+    if (spec.appliesWith.isEmpty())
+        return true;
+    const OptionSpec *choice = findOption(specs, spec.appliesWith);
+    return choice && spec.appliesToChoices.contains(values.choice(choice->name));
+}
+
+QString optionTitle(const OptionSpec &spec, OptionNames names)
+{
+    return names == OptionNames::Dialog ? spec.label : QStringLiteral("--") + spec.name;
+}
+
+// Written so that NaN fails every check.
+QString optionValueProblem(const OptionSpec &spec, const QVariant &value, OptionNames names)
+{
+    const QString title = optionTitle(spec, names);
+    switch (spec.type) {
+    case OptionType::Number: {
+        const double number = value.toDouble();
+        if (spec.range.contains(number))
+            return QString();
+        return Options::tr("%1 must %2%3").arg(title, rangeText(spec.range), given(number, names));
+    }
+    case OptionType::NumberList:
+        for (double number : value.value<QVector<double>>()) {
+            if (spec.range.contains(number))
+                continue;
+            if (std::isinf(spec.range.minimum) && std::isinf(spec.range.maximum))
+                return Options::tr("%1 must be finite numbers%2").arg(title, given(number, names));
+            return Options::tr("each of %1 must %2%3")
+                .arg(title, rangeText(spec.range), given(number, names));
+        }
+        return QString();
+    case OptionType::Choice: {
+        const int choice = value.toInt();
+        if (choice >= 0 && choice < spec.choices.size())
+            return QString();
+        return Options::tr("%1 must be %2").arg(title, choiceNames(spec));
+    }
+    case OptionType::Flag:
+        break;
+    }
+    return QString();
+}
+
+QString optionValuesProblem(const QVector<OptionSpec> &specs, const OptionValues &values,
+                            OptionNames names)
+{
+    for (const OptionSpec &spec : specs) {
+        if (!optionApplies(spec, specs, values))
+            continue;
+        const QString problem = optionValueProblem(spec, values.value(spec.name), names);
+        if (!problem.isEmpty())
+            return problem;
+    }
+    return QString();
+}
+
+bool readCommandLineValue(const OptionSpec &spec, const QString &text, QVariant *value,
+                          QString *error)
+{
+    const QString title = optionTitle(spec, OptionNames::CommandLine);
+    const QString quotedText = QLatin1Char('"') + text + QLatin1Char('"');
+    switch (spec.type) {
+    case OptionType::Number: {
+        double number = 0;
+        if (readNumber(text, &number)) {
+            *value = number;
+            return true;
+        }
+        *error = Options::tr("%1 must be a number written with a decimal point, not %2")
+                     .arg(title, quotedText);
+        return false;
+    }
+    case OptionType::NumberList: {
+        QVector<double> numbers;
+        if (!text.isEmpty()) {
+            for (const QString &part : text.split(QLatin1Char(','))) {
+                double number = 0;
+                if (!readNumber(part.trimmed(), &number)) {
+                    *error = Options::tr("%1 must be numbers written with a decimal point and "
+                                         "separated by commas, not %2")
+                                 .arg(title, QLatin1Char('"') + part + QLatin1Char('"'));
+                    return false;
+                }
+                numbers.append(number);
+            }
+        }
+        *value = QVariant::fromValue(numbers);
+        return true;
+    }
+    case OptionType::Choice:
+        for (int i = 0; i < spec.choices.size(); ++i) {
+            if (spec.choices.at(i).name == text) {
+                *value = i;
+                return true;
+            }
+        }
+        *error = Options::tr("%1 must be %2, not %3").arg(title, choiceNames(spec), quotedText);
+        return false;
+    case OptionType::Flag:
+        *value = true;
+        return true;
+    }
+    return false;
+}
+
+bool parseNumberList(const QString &text, QVector<double> *numbers, QString *bad)
+{
+    numbers->clear();
+    const QStringList parts = text.split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts);
+    for (const QString &part : parts) {
+        bool ok = false;
+        const double number = QString(part).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        if (!ok || !std::isfinite(number)) {
+            *bad = part;
+            return false;
+        }
+        numbers->append(number);
+    }
+    return true;
+}
+
+QString choiceNames(const OptionSpec &spec, const QVector<int> &choices)
+{
+    QStringList names;
+    for (int i = 0; i < spec.choices.size(); ++i) {
+        if (choices.isEmpty() || choices.contains(i))
+            names.append(spec.choices.at(i).name);
+    }
+    if (names.size() < 2)
+        return names.value(0);
+    const QString last = names.takeLast();
+    return Options::tr("%1 or %2").arg(names.join(QLatin1String(", ")), last);
+}
+
+Record optionsRecord(const QVector<OptionSpec> &specs, const OptionValues &values)
+{
+    Record record;
+    for (const OptionSpec &spec : specs) {
+        if (spec.plotOnly)
+            continue;
+        FieldValue value;
+        if (optionApplies(spec, specs, values)) {
+            switch (spec.type) {
+            case OptionType::Number:
+                value = FieldValue(values.number(spec.name));
+                break;
+            case OptionType::Choice:
+                value = FieldValue(spec.choices.value(values.choice(spec.name)).name);
+                break;
+            case OptionType::NumberList:
+                value = FieldValue::numbers(values.numbers(spec.name));
+                break;
+            case OptionType::Flag:
+                value = FieldValue(values.flag(spec.name));
+                break;
+            }
+        }
+        record.push_back({spec.key(), value});
+    }
+    return record;
+}
+
+} // namespace stats
