@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "benchfiles.h"
 #include "peakmemory.h"
 #include "runbenchmarks.h"
 
@@ -61,11 +62,7 @@ QByteArray makeCsv()
 
 QByteArray readCsv()
 {
-    QByteArray bytes;
-    QString reason;
-    if (!csv::readFile(csvFileName, &bytes, &reason))
-        qFatal("cannot read %s: %s", qPrintable(csvFileName), qPrintable(reason));
-    return bytes;
+    return readBenchmarkFile(csvFileName);
 }
 
 void BM_DataViewColumns(benchmark::State &state)

@@ -10,6 +10,7 @@
 #include "csvtable.h"
 #include "dataviewwidget.h"
 #include "importexport.h"
+#include "benchfiles.h"
 #include "peakmemory.h"
 #include "runbenchmarks.h"
 
@@ -53,11 +54,7 @@ QByteArray makeCsv()
 
 QByteArray readCsv()
 {
-    QByteArray bytes;
-    QString reason;
-    if (!csv::readFile(csvFileName, &bytes, &reason))
-        qFatal("cannot read %s: %s", qPrintable(csvFileName), qPrintable(reason));
-    return bytes;
+    return readBenchmarkFile(csvFileName);
 }
 
 void BM_ImportFile(benchmark::State &state)

@@ -8,6 +8,7 @@
 
 #include "csvtable.h"
 #include "diagnostics.h"
+#include "fuzzinput.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,9 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     if (size == 0)
         return 0;
-    static const QChar delimiters[] = {QLatin1Char(','), QLatin1Char(';'), QLatin1Char(' '),
-                                       QLatin1Char('\t')};
-    const QChar delimiter = delimiters[data[0] % 4];
+    const QChar delimiter = fuzzDelimiter(data[0]);
     const QString text = csv::decodeText(
         QByteArray::fromRawData(reinterpret_cast<const char *>(data + 1), int(size - 1)));
 

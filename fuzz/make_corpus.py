@@ -2,8 +2,8 @@
 """Writes the seed corpus of the fuzz targets into fuzz/corpus/<target>/.
 
 The engine seeds follow the input layout described at the top of
-fuzz_agreementreport.cpp; the import and number reader seeds are a delimiter byte followed
-by file bytes.
+fuzz_agreementreport.cpp, the analyses' seeds that of fuzz_analyses.cpp; the import and
+number reader seeds are a delimiter byte followed by file bytes.
 Run it again after changing a layout; the files are committed. Inputs that once made a
 target fail are kept beside the seeds under names starting with found_.
 """
@@ -146,6 +146,30 @@ NUMBER_SEEDS = dict(IMPORT_SEEDS, **{
 })
 
 
+# The registry's analyses in menu order, each with the number of option bytes that leave
+# every option at its default (fuzz_analyses.cpp).
+AGREEMENT, BLAND_ALTMAN, REGRESSION = 0, 1, 2
+DEFAULT_OPTIONS = bytes(5)
+
+
+def analysis_seed(analysis, compared, text, options=DEFAULT_OPTIONS, subject=False, delimiter=0):
+    layout = delimiter | ((compared - 1) << 4) | (0x08 if subject else 0)
+    return bytes([analysis, layout]) + options + text
+
+
+GLUCOSE = read(EXAMPLES / "glucose_meters.csv")[:1500]
+ANALYSIS_SEEDS = {
+    "agreement_glucose": analysis_seed(AGREEMENT, 3, GLUCOSE),
+    "bland_altman_glucose": analysis_seed(BLAND_ALTMAN, 3, GLUCOSE),
+    "bland_altman_ratio_reference": analysis_seed(BLAND_ALTMAN, 1, GLUCOSE, bytes([2, 1, 9, 0, 1])),
+    "regression_glucose": analysis_seed(REGRESSION, 3, GLUCOSE),
+    "regression_deming_levels": analysis_seed(REGRESSION, 2, GLUCOSE, bytes([1, 0, 0, 2, 9, 10, 1])),
+    "regression_weighted": analysis_seed(REGRESSION, 1, GLUCOSE, bytes([2, 0, 0, 0, 0])),
+    "agreement_out_of_range": analysis_seed(AGREEMENT, 1, GLUCOSE, bytes([6, 4, 5, 1, 1])),
+    "few_rows": analysis_seed(BLAND_ALTMAN, 1, b"A,B\n1,2\n3,\n"),
+}
+
+
 def write(target, seeds):
     folder = HERE / "corpus" / target
     folder.mkdir(parents=True, exist_ok=True)
@@ -157,3 +181,4 @@ if __name__ == "__main__":
     write("fuzz_agreementreport", ENGINE_SEEDS)
     write("fuzz_import", IMPORT_SEEDS)
     write("fuzz_numberreader", NUMBER_SEEDS)
+    write("fuzz_analyses", ANALYSIS_SEEDS)

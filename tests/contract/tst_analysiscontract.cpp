@@ -1,0 +1,263 @@
+// What every analysis of the registry promises, checked over the registry itself so that
+// a new analysis is held to it without a test of its own: the program and the batch tool
+// write the same document; the CSV and JSON outputs parse and carry every named field; a
+// variable's name is escaped in the document; a problem names the variable; every option
+// is refused outside its declared range, by the dialog and by the command line.
+#include "analysisrequest.h"
+#include "batchrun.h"
+#include "desktopcolumns.h"
+#include "diagnostics.h"
+#include "drive.h"
+#include "optionsform.h"
+#include "plotdrawing.h"
+#include "plotexport.h"
+#include "testdata.h"
+
+#include <QClipboard>
+#include <QDoubleSpinBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <qcustomplot.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString glucoseFile = QStringLiteral(CONCORDA_SOURCE_DIR "/examples/glucose_meters.csv");
+
+// The plots as the batch tool's program draws them.
+QByteArray renderPlot(const stats::PlotModel &model, stats::PlotFormat format)
+{
+    QCustomPlot plot;
+    plots::drawPlot(&plot, model);
+    return plots::plotBytes(&plot, format, model.fileTitle);
+}
+
+batch::ReportRequest request(const stats::Analysis &analysis, const QString &file,
+                             const QString &gold, const QStringList &others, batch::Format format)
+{
+    batch::ReportRequest request;
+    request.analysis = &analysis;
+    request.fileName = file;
+    request.gold = gold;
+    request.others = others;
+    request.options = stats::defaultOptionValues(analysis.options());
+    request.format = format;
+    return request;
+}
+
+// The desktop program's document of the file: its import, its dialog answered with the
+// columns and the default options, its run.
+QString desktopDocument(const stats::Analysis &analysis, const QString &file, const QString &gold,
+                        const QStringList &others)
+{
+    const std::unique_ptr<DataViewWidget> view = importedView(file, QLatin1Char(','));
+    const DataViewWidget *data = view.get();
+    ModalScript script({analysis.id() == QLatin1String(stats::agreementId)
+                            ? answerAgreementDialog({gold}, others)
+                            : answerAnalysisDialog(gold, others)});
+    const analysis::Report report = analysis::requestAnalysis(
+        nullptr, analysis, data->getVarNames(),
+        [data](const QString &name) { return data->getVarValues(name); },
+        [data](const QString &name) { return data->getVarTexts(name); });
+    if (!script.finished())
+        QTest::qFail(qPrintable(script.report()), __FILE__, __LINE__);
+    return report.html;
+}
+
+// The flattened names of a record's fields, as the CSV header names them.
+void flatNames(const QString &prefix, const stats::Record &record, QStringList *names)
+{
+    for (const stats::Field &field : record) {
+        const QString name = prefix.isEmpty() ? field.name : prefix + QLatin1Char('_') + field.name;
+        if (field.value.kind() == stats::FieldValue::Kind::Nested)
+            flatNames(name, field.value.record(), names);
+        else if (field.value.kind() != stats::FieldValue::Kind::List)
+            names->append(name);
+    }
+}
+
+// A number just outside the range at each finite end.
+QVector<double> outsideRange(const stats::NumberRange &range)
+{
+    QVector<double> values;
+    if (std::isfinite(range.minimum))
+        values.append(range.openMinimum ? range.minimum : range.minimum - std::max(1.0, std::fabs(range.minimum)));
+    if (std::isfinite(range.maximum))
+        values.append(range.openMaximum ? range.maximum : range.maximum + std::max(1.0, std::fabs(range.maximum)));
+    values.append(std::numeric_limits<double>::quiet_NaN());
+    return values;
+}
+
+} // namespace
+
+class tst_AnalysisContract : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { quietDiagnostics(); }
+    void desktopEqualsBatch_data() { everyAnalysis(); }
+    void desktopEqualsBatch();
+    void outputsCarryEveryField_data() { everyAnalysis(); }
+    void outputsCarryEveryField();
+    void namesAreEscaped_data() { everyAnalysis(); }
+    void namesAreEscaped();
+    void problemNamesTheVariable_data() { everyAnalysis(); }
+    void problemNamesTheVariable();
+    void optionsRefusedOutsideTheirRange_data() { everyAnalysis(); }
+    void optionsRefusedOutsideTheirRange();
+
+private:
+    static void everyAnalysis();
+};
+
+void tst_AnalysisContract::everyAnalysis()
+{
+    QTest::addColumn<QString>("id");
+    for (const stats::Analysis *analysis : stats::analyses())
+        QTest::newRow(qPrintable(analysis->id())) << analysis->id();
+}
+
+void tst_AnalysisContract::desktopEqualsBatch()
+{
+    QFETCH(QString, id);
+    const stats::Analysis &analysis = *stats::findAnalysis(id);
+    const QStringList others{"MeterA", "MeterB"};
+    const batch::Outcome batchRun = batch::buildReport(
+        request(analysis, glucoseFile, "LabGlucose", others, batch::Format::Html), renderPlot);
+    QVERIFY2(batchRun.exitCode == batch::ExitSuccess, qPrintable(batchRun.error));
+    const QString desktop = desktopDocument(analysis, glucoseFile, "LabGlucose", others);
+    QVERIFY(!desktop.isEmpty());
+    QCOMPARE(desktop, QString::fromUtf8(batchRun.document));
+    QCOMPARE(QGuiApplication::clipboard()->mimeData()->html(), desktop);
+}
+
+void tst_AnalysisContract::outputsCarryEveryField()
+{
+    QFETCH(QString, id);
+    const stats::Analysis &analysis = *stats::findAnalysis(id);
+    const QStringList others{"MeterA", "MeterB"};
+
+    // The fields the analysis names, from a run on the same columns.
+    stats::AnalysisInput input;
+    QString error;
+    QVERIFY(batch::readInput(request(analysis, glucoseFile, "LabGlucose", others, batch::Format::Csv),
+                             &input, &error));
+    stats::Problem problem;
+    const auto result = stats::runAnalysis(analysis, input, stats::OptionNames::CommandLine, &problem);
+    QVERIFY2(result, qPrintable(problem.message));
+    const stats::FieldOutput fields = result->fields();
+
+    const batch::Outcome csv = batch::buildReport(request(analysis, glucoseFile, "LabGlucose", others, batch::Format::Csv));
+    QStringList lines = QString::fromUtf8(csv.document).split(QLatin1Char('\n'));
+    QCOMPARE(lines.takeLast(), QString());
+    QCOMPARE(lines.size(), others.size() + 1);
+    const QStringList header = lines.first().split(QLatin1Char(','));
+    QStringList expected;
+    flatNames(QString(), fields.results.front(), &expected);
+    for (const QString &name : expected)
+        QVERIFY2(header.contains(name), qPrintable(name));
+    for (const QString &line : lines)
+        QCOMPARE(line.count(QLatin1Char(',')), header.size() - 1);
+
+    const batch::Outcome json = batch::buildReport(request(analysis, glucoseFile, "LabGlucose", others, batch::Format::Json));
+    QJsonParseError parseError;
+    const QJsonObject document = QJsonDocument::fromJson(json.document, &parseError).object();
+    QCOMPARE(parseError.error, QJsonParseError::NoError);
+    const QJsonArray results = document.value(QStringLiteral("results")).toArray();
+    QCOMPARE(results.size(), others.size());
+    for (int i = 0; i < results.size(); ++i) {
+        const QJsonObject result = results.at(i).toObject();
+        QCOMPARE(result.value(QStringLiteral("name")).toString(), others.at(i));
+        for (const stats::Field &field : fields.results.front())
+            QVERIFY2(result.contains(field.name), qPrintable(field.name));
+    }
+    for (const stats::Field &field : fields.options)
+        QVERIFY2(document.value(QStringLiteral("options")).toObject().contains(field.name), qPrintable(field.name));
+}
+
+void tst_AnalysisContract::namesAreEscaped()
+{
+    QFETCH(QString, id);
+    const stats::Analysis &analysis = *stats::findAnalysis(id);
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("names.csv"));
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write("Ref,<b>A&\"'</b>\n10,11.2\n20,20.9\n30,32.1\n40,42.8\n50,52.3\n60,63.7\n70,73.1\n");
+    out.close();
+    const batch::Outcome run = batch::buildReport(
+        request(analysis, file, "Ref", {"<b>A&\"'</b>"}, batch::Format::Html), renderPlot);
+    QVERIFY2(run.exitCode == batch::ExitSuccess, qPrintable(run.error));
+    const QString html = QString::fromUtf8(run.document);
+    QVERIFY2(!html.contains(QStringLiteral("<b>A&")), qPrintable(html));
+    QVERIFY2(html.contains(QStringLiteral("&lt;b&gt;A&amp;&quot;'&lt;/b&gt;")), qPrintable(html));
+}
+
+void tst_AnalysisContract::problemNamesTheVariable()
+{
+    QFETCH(QString, id);
+    const stats::Analysis &analysis = *stats::findAnalysis(id);
+    stats::AnalysisInput input;
+    input.referenceName = QStringLiteral("Ref");
+    input.reference = cells({10, 20, 30, 40, 50, 60});
+    input.names = input.labels = QStringList{"Good", "Sparse"};
+    input.compared = {cells({11, 19, 32, 41, 52, 59}), cells({12, missing, missing, missing, missing, 61})};
+    input.options = stats::defaultOptionValues(analysis.options());
+    stats::Problem problem;
+    QVERIFY(!stats::runAnalysis(analysis, input, stats::OptionNames::Dialog, &problem));
+    QCOMPARE(problem.variable, QStringLiteral("Sparse"));
+    QVERIFY2(problem.message.contains(QStringLiteral("Sparse")), qPrintable(problem.message));
+}
+
+void tst_AnalysisContract::optionsRefusedOutsideTheirRange()
+{
+    QFETCH(QString, id);
+    const stats::Analysis &analysis = *stats::findAnalysis(id);
+    const QVector<stats::OptionSpec> specs = analysis.options();
+    const bool generatedForm = id != QLatin1String(stats::agreementId);
+    std::unique_ptr<AnalysisDialog> dialog(generatedForm ? new AnalysisDialog(nullptr, analysis) : nullptr);
+    for (const stats::OptionSpec &spec : specs) {
+        if (spec.type != stats::OptionType::Number && spec.type != stats::OptionType::NumberList)
+            continue;
+        stats::OptionValues values = stats::defaultOptionValues(specs);
+        // Where the option applies only with some choice, it is checked under that choice.
+        if (!spec.appliesWith.isEmpty())
+            values.set(spec.appliesWith, spec.appliesToChoices.first());
+        for (double outside : outsideRange(spec.range)) {
+            const QString text = QString::number(outside, 'g', 17);
+            values.set(spec.name, spec.type == stats::OptionType::Number
+                                      ? QVariant(outside)
+                                      : QVariant::fromValue(QVector<double>{outside}));
+            QVERIFY2(stats::optionsProblem(analysis, values, stats::OptionNames::Dialog).contains(spec.label),
+                     qPrintable(spec.name + QLatin1Char(' ') + text));
+
+            QStringList arguments{"concorda-report", "--analysis", id, "--gold", "Ref", "--" + spec.name, text};
+            if (!spec.appliesWith.isEmpty()) {
+                const stats::OptionSpec *choice = stats::findOption(specs, spec.appliesWith);
+                arguments << "--" + choice->name << choice->choices.at(spec.appliesToChoices.first()).name;
+            }
+            const batch::CommandLine line = batch::parseCommandLine(arguments << "data.csv");
+            QCOMPARE(line.action, batch::CommandLine::Fail);
+            QVERIFY2(line.text.contains("--" + spec.name), qPrintable(line.text));
+
+            // The generated form's number field holds no value outside the range.
+            if (dialog && spec.type == stats::OptionType::Number && !std::isnan(outside)) {
+                auto *field = qobject_cast<QDoubleSpinBox *>(dialog->optionsForm()->field(spec.name));
+                field->setValue(outside);
+                QVERIFY2(stats::optionValueProblem(spec, field->value(), stats::OptionNames::Dialog).isEmpty(),
+                         qPrintable(spec.name));
+            }
+        }
+    }
+}
+
+QTEST_MAIN(tst_AnalysisContract)
+#include "tst_analysiscontract.moc"
