@@ -162,13 +162,13 @@ struct Bounds
 // MOVER bounds (Zou 2013) of a sum of variance components: each s^2 has the chi-squared
 // interval s^2 df / chi2_{1-alpha/2}(df) to s^2 df / chi2_{alpha/2}(df), and the distances
 // of the ends from the estimates combine as a root sum of squares. A component with no
-// weight or no degrees of freedom adds nothing.
+// weight, no variance or no degrees of freedom adds nothing.
 Bounds moverBounds(const std::vector<VarianceComponent> &components, double total, double alpha)
 {
     double below = 0.0;
     double above = 0.0;
     for (const VarianceComponent &c : components) {
-        if (c.weight == 0.0 || c.df <= 0.0)
+        if (c.weight == 0.0 || c.variance == 0.0 || c.df <= 0.0)
             continue;
         const boost::math::chi_squared_distribution<> chi2(c.df);
         const double upperQuantile =
@@ -575,12 +575,13 @@ ReplicateAgreementFigures replicateBlandAltman(const ReplicateReadings &readings
     figures.loaLower = v.bias - z * sd;
     figures.loaUpper = v.bias + z * sd;
     // Each limit's interval widens by the uncertainty of the bias and, on its far side, of
-    // the SD at the upper MOVER bound, on its near side at the lower one.
+    // the SD at the upper MOVER bound, on its near side at the lower one. Limits at the bias
+    // (z = 0) do not move with the SD, even with an unbounded one.
     const double biasPart = zc * zc * v.biasVariance;
-    const double farSd = figures.sdUpper - sd;
-    const double nearSd = sd - figures.sdLower;
-    const double far = std::sqrt(biasPart + z * z * farSd * farSd);
-    const double near = std::sqrt(biasPart + z * z * nearSd * nearSd);
+    const double farSd = z == 0.0 ? 0.0 : z * (figures.sdUpper - sd);
+    const double nearSd = z == 0.0 ? 0.0 : z * (sd - figures.sdLower);
+    const double far = std::sqrt(biasPart + farSd * farSd);
+    const double near = std::sqrt(biasPart + nearSd * nearSd);
     figures.loaLowerCiLower = figures.loaLower - far;
     figures.loaLowerCiUpper = figures.loaLower + near;
     figures.loaUpperCiLower = figures.loaUpper - near;
@@ -687,9 +688,14 @@ RepeatabilityFigures repeatability(const SubjectReadings &readings,
                               .arg(options.alpha));
         return figures;
     }
+    // Replicates that never differ give 0 to 0, also where an extreme alpha leaves the upper
+    // end unbounded.
+    const auto scaled = [withinSd](double factor) {
+        return withinSd == 0.0 ? 0.0 : withinSd * std::sqrt(factor);
+    };
     figures.withinSd = withinSd;
-    figures.withinSdLower = withinSd * std::sqrt(df / upperQuantile);
-    figures.withinSdUpper = withinSd * std::sqrt(df / lowerQuantile);
+    figures.withinSdLower = scaled(df / upperQuantile);
+    figures.withinSdUpper = scaled(df / lowerQuantile);
     figures.repeatability = agreementLimitQuantile(options.coverage) * std::sqrt(2.0) * withinSd;
 
     // Whether the error grows with the level: the subject SDs (divisor m_i - 1) against the
