@@ -4,14 +4,15 @@
 // (grouping, the readings of both designs, Bland–Altman exchangeable and linked, the
 // repeatability of both methods, the error ratio and the subject means).
 //
-// Figures to compare a change with, milliseconds of CPU time (Release build, 2-core Intel
-// Xeon shared with other builds):
+// Figures to compare a change with, CPU time in milliseconds, median of 5 repetitions
+// (RelWithDebInfo build, 2-core machine shared with other builds at a load of about 8, so
+// that wall time ran 2.5 to 3 times the CPU time):
 //
 //                              2026-12-08
-//   grouping/numbers           14 ms
-//   grouping/texts             45 ms
-//   wholeAnalysis/numbers      47 ms
-//   wholeAnalysis/texts        75 ms
+//   grouping/numbers           64 ms
+//   grouping/texts             123 ms
+//   wholeAnalysis/numbers      169 ms
+//   wholeAnalysis/texts        228 ms
 
 #include "replicates.h"
 #include "runbenchmarks.h"
