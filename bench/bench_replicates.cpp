@@ -8,7 +8,7 @@
 // (RelWithDebInfo build, 2-core machine shared with other builds at a load of about 8, so
 // that wall time ran 2.5 to 3 times the CPU time):
 //
-//                              2026-12-08
+//                              2026-12-07
 //   grouping/numbers           64 ms
 //   grouping/texts             123 ms
 //   wholeAnalysis/numbers      169 ms
