@@ -46,7 +46,8 @@ struct SubjectGroups
 };
 
 // Groups the rows in O(N) expected time through a hash of the subject values; a subject's
-// rows need not be adjacent.
+// rows need not be adjacent. The cells are the subject column's texts as they stand (or
+// numbers): a column read as numbers only would have lost its text subjects already.
 SubjectGroups groupBySubject(const QVector<QVariant> &subjectCells);
 
 // The readings of one method, grouped by subject: subject i holds
@@ -69,7 +70,7 @@ struct ReplicateReadings
     QVector<int> subjects; // each kept subject's index into SubjectGroups::subjects
     SubjectReadings reference;
     SubjectReadings compared;
-    qint64 rowsWithoutSubject = 0; // rows left out because their subject cell is empty
+    qint64 rowsWithoutSubject = 0; // rows left out because their subject cell names none
     qint64 subjectsLeftOut = 0;    // subjects without readings of both methods
 };
 
@@ -172,8 +173,10 @@ struct RepeatabilityFigures
     double withinSdUpper = notANumber;
     double repeatability = notANumber; // z sqrt(2) s_w: two single readings of a subject
                                        // differ by less than this with the chosen coverage
-    qint64 kendallSubjects = 0; // subjects with two readings, between whose means and SDs
-    double kendallTau = notANumber; // tau is taken
+    // The level check: Kendall's tau-b between the subject means and the subject SDs, over
+    // the subjects with two readings or more, and its p-value.
+    qint64 kendallSubjects = 0;
+    double kendallTau = notANumber;
     double kendallP = notANumber;
 };
 
