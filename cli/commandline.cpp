@@ -101,7 +101,7 @@ QVector<AnalysisOption> analysisOptions()
 }
 
 // The help of an option of several analyses: each analysis's text, those with the same
-// text together ("bland-altman, regression: ...").
+// text together ("one, other: ...").
 QString analysisOptionHelp(const AnalysisOption &option)
 {
     QStringList texts;
@@ -255,6 +255,7 @@ bool readAnalysisOptions(const QCommandLineParser &parser, const QVector<Analysi
         }
     }
     request->options = stats::defaultOptionValues(specs);
+    request->options.setSubjectColumn(!request->subject.isEmpty());
     for (const stats::OptionSpec &spec : specs) {
         const QString name = commandLineName(spec);
         if (!parser.isSet(name))
@@ -266,14 +267,18 @@ bool readAnalysisOptions(const QCommandLineParser &parser, const QVector<Analysi
         request->options.set(spec.name, value);
     }
     for (const stats::OptionSpec &spec : specs) {
-        if (parser.isSet(commandLineName(spec)) && !stats::optionApplies(spec, specs, request->options)) {
-            const stats::OptionSpec *choice = stats::findOption(specs, spec.appliesWith);
-            *error = BatchReport::tr("--%1 applies to --%2 %3, not to %4")
-                         .arg(commandLineName(spec), choice->name,
-                              stats::choiceNames(*choice, spec.appliesToChoices),
-                              choice->choices.value(request->options.choice(choice->name)).name);
+        if (!parser.isSet(commandLineName(spec)) || stats::optionApplies(spec, specs, request->options))
+            continue;
+        if (spec.needsSubject && request->subject.isEmpty()) {
+            *error = BatchReport::tr("--%1 applies only with --subject").arg(commandLineName(spec));
             return false;
         }
+        const stats::OptionSpec *choice = stats::findOption(specs, spec.appliesWith);
+        *error = BatchReport::tr("--%1 applies to --%2 %3, not to %4")
+                     .arg(commandLineName(spec), choice->name,
+                          stats::choiceNames(*choice, spec.appliesToChoices),
+                          choice->choices.value(request->options.choice(choice->name)).name);
+        return false;
     }
     return true;
 }

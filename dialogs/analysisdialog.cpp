@@ -213,6 +213,8 @@ void AnalysisDialog::onChosenSubjectListItemSelected()
 
 void AnalysisDialog::onListsChanged()
 {
+    if (subjList)
+        form->setSubjectColumn(subjList->count() > 0);
     const bool subjectChosen = subjectColumn != stats::SubjectColumn::Required || subjList->count() > 0;
     buttons->button(QDialogButtonBox::Ok)
         ->setEnabled(gstdList->count() > 0 && ofList->count() > 0 && subjectChosen

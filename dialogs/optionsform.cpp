@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -39,6 +40,20 @@ OptionsForm::OptionsForm(const QVector<stats::OptionSpec> &specs, QFormLayout *f
         fields.insert(spec.name, widget);
         if (spec.type == stats::OptionType::Flag) {
             form->addRow(QString(), widget);
+            continue;
+        }
+        if (!spec.alternatives.isEmpty()) {
+            auto *choice = new QComboBox;
+            choice->addItem(tr("a number:"));
+            for (const stats::OptionChoice &alternative : spec.alternatives)
+                choice->addItem(alternative.label);
+            choice->setToolTip(spec.toolTip);
+            connect(choice, SIGNAL(currentIndexChanged(int)), this, SLOT(onFieldChanged()));
+            alternatives.insert(spec.name, choice);
+            auto *row = new QHBoxLayout;
+            row->addWidget(choice);
+            row->addWidget(widget, 1);
+            form->addRow(spec.label, row);
             continue;
         }
         form->addRow(spec.label, widget);
@@ -95,15 +110,32 @@ QWidget *OptionsForm::field(const QString &name) const
     return fields.value(name);
 }
 
+QComboBox *OptionsForm::alternativesField(const QString &name) const
+{
+    return alternatives.value(name);
+}
+
+void OptionsForm::setSubjectColumn(bool chosen)
+{
+    subjectColumn = chosen;
+    onFieldChanged();
+}
+
 stats::OptionValues OptionsForm::values() const
 {
     stats::OptionValues values;
+    values.setSubjectColumn(subjectColumn);
     for (const stats::OptionSpec &spec : specs) {
         QWidget *widget = fields.value(spec.name);
         switch (spec.type) {
-        case stats::OptionType::Number:
-            values.set(spec.name, static_cast<QDoubleSpinBox *>(widget)->value());
+        case stats::OptionType::Number: {
+            const QComboBox *choice = alternatives.value(spec.name);
+            if (choice && choice->currentIndex() > 0)
+                values.set(spec.name, spec.alternatives.value(choice->currentIndex() - 1).name);
+            else
+                values.set(spec.name, static_cast<QDoubleSpinBox *>(widget)->value());
             break;
+        }
         case stats::OptionType::Choice:
             values.set(spec.name, static_cast<QComboBox *>(widget)->currentIndex());
             break;
@@ -144,7 +176,12 @@ void OptionsForm::onFieldChanged()
         note.value()->setVisible(!readable);
     }
     const stats::OptionValues chosen = values();
-    for (const stats::OptionSpec &spec : specs)
-        fields.value(spec.name)->setEnabled(stats::optionApplies(spec, specs, chosen));
+    for (const stats::OptionSpec &spec : specs) {
+        const bool applies = stats::optionApplies(spec, specs, chosen);
+        QComboBox *choice = alternatives.value(spec.name);
+        if (choice)
+            choice->setEnabled(applies);
+        fields.value(spec.name)->setEnabled(applies && (!choice || choice->currentIndex() == 0));
+    }
     emit sChanged();
 }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QVector>
 
+class QComboBox;
 class QFormLayout;
 class QLabel;
 class QWidget;
@@ -28,8 +29,14 @@ public:
     stats::OptionValues values() const;
     // Whether every list of numbers reads.
     bool acceptable() const;
-    // The field of the option `name`, or null.
+    // The field of the option `name`, or null. A number that may also take a named value
+    // has a drop-down list of "a number" and the names beside its number field: field()
+    // is the number field, alternativesField() the list.
     QWidget *field(const QString &name) const;
+    QComboBox *alternativesField(const QString &name) const;
+
+    // Whether a subject column is chosen: the options of replicates apply only then.
+    void setSubjectColumn(bool chosen);
 
 signals:
     // A value was changed.
@@ -43,6 +50,8 @@ private:
     QVector<stats::OptionSpec> specs;
     QHash<QString, QWidget *> fields;
     QHash<QString, QLabel *> listNotes;
+    QHash<QString, QComboBox *> alternatives;
+    bool subjectColumn = false;
 };
 
 #endif

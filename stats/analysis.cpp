@@ -56,7 +56,9 @@ QString optionsProblem(const Analysis &analysis, const OptionValues &values, Opt
 
 Problem inputProblem(const Analysis &analysis, const AnalysisInput &input, OptionNames names)
 {
-    const QString message = optionsProblem(analysis, input.options, names);
+    OptionValues values = input.options;
+    values.setSubjectColumn(!input.subjectName.isEmpty());
+    const QString message = optionsProblem(analysis, values, names);
     if (!message.isEmpty())
         return {QString(), message};
 
@@ -80,10 +82,13 @@ Problem inputProblem(const Analysis &analysis, const AnalysisInput &input, Optio
 std::unique_ptr<AnalysisResult> runAnalysis(const Analysis &analysis, const AnalysisInput &input,
                                             OptionNames names, Problem *problem)
 {
-    *problem = inputProblem(analysis, input, names);
+    // Whether the options of replicates apply follows from the subject column itself.
+    AnalysisInput checked = input;
+    checked.options.setSubjectColumn(!input.subjectName.isEmpty());
+    *problem = inputProblem(analysis, checked, names);
     if (!problem->isEmpty())
         return nullptr;
-    std::unique_ptr<AnalysisResult> result = analysis.run(input, problem);
+    std::unique_ptr<AnalysisResult> result = analysis.run(checked, problem);
     if (!problem->isEmpty())
         return nullptr;
     return result;

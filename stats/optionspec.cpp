@@ -145,6 +145,22 @@ OptionSpec numberListOption(const QString &name, const QString &label, const QSt
     return spec;
 }
 
+void OptionValues::setSubjectColumn(bool chosen)
+{
+    subject = chosen;
+}
+
+bool OptionValues::subjectColumn() const
+{
+    return subject;
+}
+
+QString OptionValues::alternative(const QString &name) const
+{
+    const QVariant value = values.value(name);
+    return value.userType() == QMetaType::QString ? value.toString() : QString();
+}
+
 void OptionValues::set(const QString &name, const QVariant &value)
 {
     values.insert(name, value);
@@ -200,6 +216,8 @@ const OptionSpec *findOption(const QVector<OptionSpec> &specs, const QString &na
 bool optionApplies(const OptionSpec &spec, const QVector<OptionSpec> &specs,
                    const OptionValues &values)
 {
+    if (spec.needsSubject && !values.subjectColumn())
+        return false;
     if (spec.appliesWith.isEmpty())
         return true;
     const OptionSpec *choice = findOption(specs, spec.appliesWith);
@@ -217,6 +235,10 @@ QString optionValueProblem(const OptionSpec &spec, const QVariant &value, Option
     const QString title = optionTitle(spec, names);
     switch (spec.type) {
     case OptionType::Number: {
+        for (const OptionChoice &alternative : spec.alternatives) {
+            if (value.userType() == QMetaType::QString && value.toString() == alternative.name)
+                return QString();
+        }
         const double number = value.toDouble();
         if (spec.range.contains(number))
             return QString();
@@ -265,12 +287,24 @@ bool readCommandLineValue(const OptionSpec &spec, const QString &text, QVariant 
     switch (spec.type) {
     case OptionType::Number: {
         double number = 0;
+        for (const OptionChoice &alternative : spec.alternatives) {
+            if (text == alternative.name) {
+                *value = alternative.name;
+                return true;
+            }
+        }
         if (readNumber(text, &number)) {
             *value = number;
             return true;
         }
-        *error = Options::tr("%1 must be a number written with a decimal point, not %2")
-                     .arg(title, quotedText);
+        QStringList forms{Options::tr("a number written with a decimal point")};
+        for (const OptionChoice &alternative : spec.alternatives)
+            forms.append(alternative.name);
+        const QString last = forms.takeLast();
+        *error = Options::tr("%1 must be %2, not %3")
+                     .arg(title,
+                          forms.isEmpty() ? last : Options::tr("%1 or %2").arg(forms.join(QLatin1String(", ")), last),
+                          quotedText);
         return false;
     }
     case OptionType::NumberList: {
@@ -339,13 +373,15 @@ Record optionsRecord(const QVector<OptionSpec> &specs, const OptionValues &value
 {
     Record record;
     for (const OptionSpec &spec : specs) {
-        if (spec.plotOnly)
+        if (spec.plotOnly || (spec.needsSubject && !values.subjectColumn()))
             continue;
         FieldValue value;
         if (optionApplies(spec, specs, values)) {
             switch (spec.type) {
             case OptionType::Number:
-                value = FieldValue(values.number(spec.name));
+                value = values.alternative(spec.name).isEmpty()
+                            ? FieldValue(values.number(spec.name))
+                            : FieldValue(values.alternative(spec.name));
                 break;
             case OptionType::Choice:
                 value = FieldValue(spec.choices.value(values.choice(spec.name)).name);

@@ -69,6 +69,13 @@ struct OptionSpec
     QVector<int> appliesToChoices;
     // It changes the plots and nothing else, so the outputs do not record it.
     bool plotOnly = false;
+    // It concerns replicates and applies only with a subject column; without one the
+    // outputs do not record it.
+    bool needsSubject = false;
+    // A number option may also take one of these named values instead of a number
+    // ("replicates" for an error ratio estimated from the data); the value is then the
+    // name, a text.
+    QVector<OptionChoice> alternatives;
     QString toolTip;
     QString placeholder; // a list's dialog field shows it while empty
 
@@ -85,10 +92,14 @@ OptionSpec flagOption(const QString &name, const QString &label, const QString &
 OptionSpec numberListOption(const QString &name, const QString &label, const QString &help,
                             const QString &valueName, const QString &placeholder);
 
-// The chosen values of an analysis's options, by option name.
+// The chosen values of an analysis's options, by option name, and whether a subject column
+// is chosen with them (some options apply only then).
 class OptionValues
 {
 public:
+    void setSubjectColumn(bool chosen);
+    bool subjectColumn() const;
+
     void set(const QString &name, const QVariant &value);
     QVariant value(const QString &name) const;
     bool contains(const QString &name) const;
@@ -97,9 +108,12 @@ public:
     int choice(const QString &name) const;
     bool flag(const QString &name) const;
     QVector<double> numbers(const QString &name) const;
+    // The named value a number option holds instead of a number, or an empty text.
+    QString alternative(const QString &name) const;
 
 private:
     QHash<QString, QVariant> values;
+    bool subject = false;
 };
 
 OptionValues defaultOptionValues(const QVector<OptionSpec> &specs);
@@ -108,7 +122,7 @@ OptionValues defaultOptionValues(const QVector<OptionSpec> &specs);
 const OptionSpec *findOption(const QVector<OptionSpec> &specs, const QString &name);
 
 // Whether the option applies with the other values chosen (lambda only for the Deming
-// methods, say).
+// methods, say) and the subject column (the options of replicates only with one).
 bool optionApplies(const OptionSpec &spec, const QVector<OptionSpec> &specs,
                    const OptionValues &values);
 
@@ -138,8 +152,9 @@ bool parseNumberList(const QString &text, QVector<double> *numbers, QString *bad
 // "passing-bablok, deming or weighted-deming".
 QString choiceNames(const OptionSpec &spec, const QVector<int> &choices = QVector<int>());
 
-// The options as the outputs record them: every option that is not plotOnly, under its
-// key, in the order of the specs; one that does not apply is absent.
+// The options as the outputs record them: every option that is not plotOnly (nor one of
+// replicates without a subject column), under its key, in the order of the specs; one that
+// does not apply is absent.
 Record optionsRecord(const QVector<OptionSpec> &specs, const OptionValues &values);
 
 } // namespace stats
