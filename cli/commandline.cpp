@@ -269,8 +269,12 @@ bool readAnalysisOptions(const QCommandLineParser &parser, const QVector<Analysi
     for (const stats::OptionSpec &spec : specs) {
         if (!parser.isSet(commandLineName(spec)) || stats::optionApplies(spec, specs, request->options))
             continue;
-        if (spec.needsSubject && request->subject.isEmpty()) {
+        if (spec.subjectUse == stats::OptionSpec::SubjectUse::WithSubject && request->subject.isEmpty()) {
             *error = BatchReport::tr("--%1 applies only with --subject").arg(commandLineName(spec));
+            return false;
+        }
+        if (spec.subjectUse == stats::OptionSpec::SubjectUse::WithoutSubject && !request->subject.isEmpty()) {
+            *error = BatchReport::tr("--%1 does not apply with --subject").arg(commandLineName(spec));
             return false;
         }
         const stats::OptionSpec *choice = stats::findOption(specs, spec.appliesWith);

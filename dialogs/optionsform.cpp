@@ -115,10 +115,14 @@ QComboBox *OptionsForm::alternativesField(const QString &name) const
     return alternatives.value(name);
 }
 
+// The dialog calls this whenever its lists change, so it only updates the fields: the
+// dialog already knows that something changed.
 void OptionsForm::setSubjectColumn(bool chosen)
 {
+    if (chosen == subjectColumn)
+        return;
     subjectColumn = chosen;
-    onFieldChanged();
+    updateFields();
 }
 
 stats::OptionValues OptionsForm::values() const
@@ -163,9 +167,15 @@ bool OptionsForm::acceptable() const
     return true;
 }
 
+void OptionsForm::onFieldChanged()
+{
+    updateFields();
+    emit sChanged();
+}
+
 // Lists of numbers say at once what does not read; options that do not apply with the
 // other values are disabled.
-void OptionsForm::onFieldChanged()
+void OptionsForm::updateFields()
 {
     for (auto note = listNotes.begin(); note != listNotes.end(); ++note) {
         QVector<double> numbers;
@@ -183,5 +193,4 @@ void OptionsForm::onFieldChanged()
             choice->setEnabled(applies);
         fields.value(spec.name)->setEnabled(applies && (!choice || choice->currentIndex() == 0));
     }
-    emit sChanged();
 }

@@ -47,6 +47,7 @@ private slots:
 
 private:
     QWidget *makeField(const stats::OptionSpec &spec);
+    void updateFields();
     QVector<stats::OptionSpec> specs;
     QHash<QString, QWidget *> fields;
     QHash<QString, QLabel *> listNotes;

@@ -269,12 +269,11 @@ BlandAltmanFigures blandAltman(const QVector<double> &x, const QVector<double> &
         figures.loaLowerCiUpper = bias - sd * low / root;
     }
 
-    // Proportional bias: the slope of the differences on the X axis values, t on n - 2.
-    const double tSlope = studentUpperQuantile(options.alpha / 2.0, n - 2.0);
-    figures.slope = fit.slope;
-    figures.slopeLower = fit.slope - tSlope * fit.standardError;
-    figures.slopeUpper = fit.slope + tSlope * fit.standardError;
-    figures.slopeP = twoSidedP(fit.slope / fit.standardError, n - 2.0);
+    const ProportionalBias slope = proportionalBias(a, d, options.alpha);
+    figures.slope = slope.slope;
+    figures.slopeLower = slope.lower;
+    figures.slopeUpper = slope.upper;
+    figures.slopeP = slope.p;
 
     figures.axisValues = a;
     figures.differences = d;
@@ -289,6 +288,23 @@ BlandAltmanFigures blandAltman(const QVector<double> &x, const QVector<double> &
             value = std::exp(value);
     }
     return figures;
+}
+
+// The slope of the differences on the X axis values, t on n - 2.
+ProportionalBias proportionalBias(const QVector<double> &axisValues,
+                                  const QVector<double> &differences, double alpha)
+{
+    ProportionalBias bias;
+    const int n = axisValues.size();
+    if (n < 3)
+        return bias;
+    const LeastSquares fit = leastSquares(axisValues, differences);
+    const double t = studentUpperQuantile(alpha / 2.0, n - 2.0);
+    bias.slope = fit.slope;
+    bias.lower = fit.slope - t * fit.standardError;
+    bias.upper = fit.slope + t * fit.standardError;
+    bias.p = twoSidedP(fit.slope / fit.standardError, n - 2.0);
+    return bias;
 }
 
 BlandAltmanFigures blandAltmanFigures(const QVector<QVariant> &other, const QVector<QVariant> &gold,

@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <QVector>
 
+#include <limits>
+
 // Bland-Altman analysis of one compared method against the reference: the differences of
 // each pair, their mean (the bias) and the limits of agreement, with confidence intervals,
 // and the proportional bias (the slope of the differences on the X axis values).
@@ -76,6 +78,20 @@ QString blandAltmanOptionsProblem(const BlandAltmanOptions &options);
 BlandAltmanFigures blandAltman(const QVector<double> &x, const QVector<double> &y,
                                const BlandAltmanOptions &options, const QString &name,
                                QString *problem);
+
+// The proportional bias: the least-squares slope of the differences on the X axis values
+// (equal length), with its two-sided interval at level 1 - alpha (Student's t on n - 2) and
+// its p-value against a slope of 0; NaN with fewer than 3 values.
+struct ProportionalBias
+{
+    double slope = std::numeric_limits<double>::quiet_NaN();
+    double lower = std::numeric_limits<double>::quiet_NaN();
+    double upper = std::numeric_limits<double>::quiet_NaN();
+    double p = std::numeric_limits<double>::quiet_NaN();
+};
+
+ProportionalBias proportionalBias(const QVector<double> &axisValues,
+                                  const QVector<double> &differences, double alpha);
 
 // The same on cell vectors as the data view hands them (a double variant where a cell reads
 // as a number, an invalid one where it does not): incomplete pairs are dropped first.

@@ -3,6 +3,8 @@
 #include "analysis.h"
 #include "blandaltman.h"
 #include "blandaltmanreport.h"
+#include "completepairs.h"
+#include "replicates.h"
 
 #include <QCoreApplication>
 
@@ -22,6 +24,7 @@ const QString xAxis = QStringLiteral("x-axis");
 const QString coverage = QStringLiteral("loa-coverage");
 const QString alphaOption = QStringLiteral("alpha");
 const QString limitInterval = QStringLiteral("loa-ci");
+const QString replicates = QStringLiteral("replicates");
 
 BlandAltmanOptions blandAltmanOptions(const OptionValues &values)
 {
@@ -32,6 +35,56 @@ BlandAltmanOptions blandAltmanOptions(const OptionValues &values)
     options.alpha = values.number(alphaOption);
     options.limitInterval = LimitInterval(values.choice(limitInterval));
     return options;
+}
+
+// What the analysis of one compared variable with replicates adds to its figures.
+struct ReplicateColumn
+{
+    ReplicateAgreementFigures figures;
+    RepeatabilityFigures reference;
+    RepeatabilityFigures compared;
+};
+
+// The figures of replicates as the table of the constant limits shows them: n counts
+// subjects, SD is that of the difference of single readings, the slope is that of the
+// plotted points.
+BlandAltmanFigures tableFigures(const ReplicateAgreementFigures &r, double alpha)
+{
+    BlandAltmanFigures f;
+    f.n = r.subjects;
+    f.bias = r.bias;
+    f.biasLower = r.biasLower;
+    f.biasUpper = r.biasUpper;
+    f.sd = r.sd;
+    f.loaLower = r.loaLower;
+    f.loaLowerCiLower = r.loaLowerCiLower;
+    f.loaLowerCiUpper = r.loaLowerCiUpper;
+    f.loaUpper = r.loaUpper;
+    f.loaUpperCiLower = r.loaUpperCiLower;
+    f.loaUpperCiUpper = r.loaUpperCiUpper;
+    const ProportionalBias slope = proportionalBias(r.axisValues, r.differences, alpha);
+    f.slope = slope.slope;
+    f.slopeLower = slope.lower;
+    f.slopeUpper = slope.upper;
+    f.slopeP = slope.p;
+    f.axisValues = r.axisValues;
+    f.differences = r.differences;
+    return f;
+}
+
+// One method's repeatability; `method` says which of the two it is, so that the CSV columns
+// are the same on every row whatever the compared variable is called.
+Record repeatabilityRecord(const QString &method, const RepeatabilityFigures &r)
+{
+    return {{QStringLiteral("method"), method},
+            {QStringLiteral("name"), r.name},
+            {QStringLiteral("within_sd"), r.withinSd},
+            {QStringLiteral("within_sd_lower"), r.withinSdLower},
+            {QStringLiteral("within_sd_upper"), r.withinSdUpper},
+            {QStringLiteral("df"), FieldValue::count(r.df)},
+            {QStringLiteral("repeatability"), r.repeatability},
+            {QStringLiteral("kendall_tau"), r.kendallTau},
+            {QStringLiteral("kendall_p"), r.kendallP}};
 }
 
 class BlandAltmanResult : public AnalysisResult
@@ -47,17 +100,32 @@ public:
     {
     }
 
+    // With replicates: the per-subject (or per-pair) figures and what the document adds.
+    void setReplicates(QVector<ReplicateColumn> columns, const ReplicatesSection &section)
+    {
+        replicateColumns = std::move(columns);
+        replicatesSection = section;
+    }
+
     QVector<PlotModel> plots() const override
     {
         QVector<PlotModel> models;
-        for (int i = 0; i < figures.size(); ++i)
-            models.append(blandAltmanPlot(figures.at(i), options, referenceName, names.value(i)));
+        for (int i = 0; i < figures.size(); ++i) {
+            PlotModel plot = blandAltmanPlot(figures.at(i), options, referenceName, names.value(i));
+            // Exchangeable replicates: a marker's area tells how many readings its subject has.
+            if (!replicateColumns.isEmpty() && replicatesSection.design == ReplicateDesign::Exchangeable) {
+                for (int readings : replicateColumns.at(i).figures.readings)
+                    plot.points.first().weights.append(readings);
+            }
+            models.append(plot);
+        }
         return models;
     }
 
     QString document(const QStringList &plotImages) const override
     {
-        return blandAltmanDocument(referenceName, names, figures, options, plotImages);
+        return blandAltmanDocument(referenceName, names, figures, options, plotImages,
+                                   replicateColumns.isEmpty() ? nullptr : &replicatesSection);
     }
 
     FieldOutput fields() const override
@@ -86,16 +154,36 @@ public:
                 {QStringLiteral("slope_upper"), f.slopeUpper},
                 {QStringLiteral("slope_p"), f.slopeP},
             });
+            if (!replicateColumns.isEmpty())
+                addReplicateFields(replicateColumns.at(i), &output.results.back());
         }
         return output;
     }
 
 private:
+    void addReplicateFields(const ReplicateColumn &column, Record *result) const
+    {
+        const ReplicateAgreementFigures &r = column.figures;
+        const bool linked = r.design == ReplicateDesign::Linked;
+        result->insert(result->end(),
+                       {{QStringLiteral("subjects"), FieldValue::count(r.subjects)},
+                        {QStringLiteral("pairs"), FieldValue::when(linked, FieldValue::count(r.pairs))},
+                        {QStringLiteral("replicates"), replicateDesignName(r.design)},
+                        {QStringLiteral("within_sd_reference"), r.withinSdReference},
+                        {QStringLiteral("within_sd_compared"), r.withinSdCompared},
+                        {QStringLiteral("repeatability"),
+                         FieldValue::list({repeatabilityRecord(QStringLiteral("reference"), column.reference),
+                                           repeatabilityRecord(QStringLiteral("compared"), column.compared)},
+                                          QStringLiteral("method"), QString())}});
+    }
+
     QString referenceName;
     QStringList names;
     BlandAltmanOptions options;
     Record recordedOptions;
     QVector<BlandAltmanFigures> figures;
+    QVector<ReplicateColumn> replicateColumns;
+    ReplicatesSection replicatesSection;
 };
 
 class BlandAltmanAnalysis : public Analysis
@@ -110,6 +198,7 @@ public:
                          "proportional bias, and the difference plots.");
     }
     bool hasPlots() const override { return true; }
+    SubjectColumn subjectColumn() const override { return SubjectColumn::Optional; }
 
     // The choices stand in the order of the enumerations they choose from.
     QVector<OptionSpec> options() const override
@@ -132,16 +221,15 @@ public:
             numberOption(alphaOption, Texts::tr("Alpha for the confidence intervals"),
                          Texts::tr("the significance level of the two-sided confidence intervals."),
                          QStringLiteral("A"), 0.05, openInterval(0, 1), 3, 0.005),
-            choiceOption(limitInterval, Texts::tr("CI of the limits"),
-                         Texts::tr("confidence intervals of the limits from the non-central t "
-                                   "distribution, or the approximation of Bland and Altman (1999)."),
-                         {{QStringLiteral("exact"), Texts::tr("Exact")},
-                          {QStringLiteral("approximate"), Texts::tr("Approximate")}}),
+            limitIntervalOption(),
+            replicatesOption(),
         };
     }
 
     std::unique_ptr<AnalysisResult> run(const AnalysisInput &input, Problem *problem) const override
     {
+        if (!input.subjectName.isEmpty())
+            return runReplicates(input, problem);
         const BlandAltmanOptions options = blandAltmanOptions(input.options);
         QVector<BlandAltmanFigures> figures;
         for (int i = 0; i < input.compared.size(); ++i) {
@@ -154,6 +242,91 @@ public:
             }
         }
         return std::make_unique<BlandAltmanResult>(input, this->options(), std::move(figures));
+    }
+
+private:
+    // Bland–Altman with replicates: the limits of single readings from the subjects'
+    // readings grouped by the subject column, and each method's repeatability.
+    std::unique_ptr<AnalysisResult> runReplicates(const AnalysisInput &input, Problem *problem) const
+    {
+        const BlandAltmanOptions options = blandAltmanOptions(input.options);
+        if (options.differences != DifferenceScale::Absolute) {
+            *problem = {QString(), Texts::tr("With a subject column the Bland–Altman analysis "
+                                             "takes absolute differences (compared − reference); "
+                                             "percentages and ratios of replicated readings are "
+                                             "not available.")};
+            return nullptr;
+        }
+        const ReplicateDesign design = ReplicateDesign(input.options.choice(replicates));
+        const ReplicateOptions replicateOptions{options.coverage, options.alpha, options.axis};
+        QVector<QVariant> subjectCells;
+        subjectCells.reserve(input.subject.size());
+        for (const QString &text : input.subject)
+            subjectCells.append(text);
+        const SubjectGroups groups = groupBySubject(subjectCells);
+        const int rows = input.subject.size();
+        const QVector<double> x = columnReadings(input.reference, rows);
+
+        QVector<BlandAltmanFigures> figures;
+        QVector<ReplicateColumn> columns;
+        ReplicatesSection section{input.subjectName, design, {}, {}};
+        for (int i = 0; i < input.compared.size(); ++i) {
+            const QString &name = input.names.value(i);
+            const ReplicateReadings readings =
+                replicateReadings(groups, x, columnReadings(input.compared.at(i), rows), design);
+            QString message;
+            ReplicateColumn column;
+            column.figures = replicateBlandAltman(readings, replicateOptions, name, &message);
+            if (!message.isEmpty()) {
+                *problem = {name, message};
+                return nullptr;
+            }
+            // A method read once per subject has no repeatability; the limits need none.
+            for (auto method : {std::make_pair(&readings.reference, &column.reference),
+                                std::make_pair(&readings.compared, &column.compared)}) {
+                const QString methodName = method.second == &column.reference ? input.referenceName : name;
+                QString cause;
+                *method.second = repeatability(*method.first, replicateOptions, methodName, &cause);
+                method.second->name = methodName;
+                if (!cause.isEmpty())
+                    section.notes.append(cause);
+            }
+            const QString note = replicateReadingsNote(readings, name);
+            if (!note.isEmpty())
+                section.notes.append(note);
+            section.repeatability << column.reference << column.compared;
+            figures.append(tableFigures(column.figures, options.alpha));
+            columns.append(column);
+        }
+        auto result = std::make_unique<BlandAltmanResult>(input, this->options(), std::move(figures));
+        result->setReplicates(std::move(columns), section);
+        return result;
+    }
+
+    // With replicates the limits' intervals are MOVER's, whatever this option says.
+    static OptionSpec limitIntervalOption()
+    {
+        OptionSpec spec = choiceOption(
+            limitInterval, Texts::tr("CI of the limits"),
+            Texts::tr("confidence intervals of the limits from the non-central t distribution, "
+                      "or the approximation of Bland and Altman (1999)."),
+            {{QStringLiteral("exact"), Texts::tr("Exact")},
+             {QStringLiteral("approximate"), Texts::tr("Approximate")}});
+        spec.subjectUse = OptionSpec::SubjectUse::WithoutSubject;
+        return spec;
+    }
+
+    static OptionSpec replicatesOption()
+    {
+        OptionSpec spec = choiceOption(
+            replicates, Texts::tr("Replicates"),
+            Texts::tr("with --subject: exchangeable, the true value is constant within a subject "
+                      "and the methods' readings are not paired; linked, each row pairs readings "
+                      "taken together."),
+            {{QStringLiteral("exchangeable"), Texts::tr("Exchangeable (true value constant within a subject)")},
+             {QStringLiteral("linked"), Texts::tr("Linked (each row a pair taken together)")}});
+        spec.subjectUse = OptionSpec::SubjectUse::WithSubject;
+        return spec;
     }
 };
 

@@ -53,18 +53,41 @@ ColumnUnits units(DifferenceScale scale)
     return {};
 }
 
-QString optionsTable(const QString &referenceName, const BlandAltmanOptions &options)
+QString designText(ReplicateDesign design)
+{
+    return design == ReplicateDesign::Linked
+               ? BlandAltmanReport::tr("linked: each row pairs readings taken together, and the "
+                                       "true value may change between rows (Bland and Altman "
+                                       "2007)")
+               : BlandAltmanReport::tr("exchangeable: the true value is constant within a "
+                                       "subject, and the methods' readings are not paired "
+                                       "(Bland and Altman 1999, section 5)");
+}
+
+// The rows the options table gains with replicates.
+QString replicateOptionRows(const ReplicatesSection &replicates)
+{
+    return QStringLiteral("<tr><td><b>%1</b> %2</td><td colspan=\"2\"><b>%3</b> %4</td></tr>")
+        .arg(BlandAltmanReport::tr("Subject:"), escaped(replicates.subjectName),
+             BlandAltmanReport::tr("Replicates:"), designText(replicates.design));
+}
+
+QString optionsTable(const QString &referenceName, const BlandAltmanOptions &options,
+                     const ReplicatesSection *replicates)
 {
     const QString level = percentText(1.0 - options.alpha);
-    const QString limits = options.limitInterval == LimitInterval::Exact
-                               ? BlandAltmanReport::tr("exact (non-central t)")
-                               : BlandAltmanReport::tr("approximate (Bland and Altman 1999)");
+    QString limits = options.limitInterval == LimitInterval::Exact
+                         ? BlandAltmanReport::tr("exact (non-central t)")
+                         : BlandAltmanReport::tr("approximate (Bland and Altman 1999)");
+    if (replicates)
+        limits = BlandAltmanReport::tr("MOVER (Zou 2013), over the between- and within-subject "
+                                       "variance components");
     const QString axis = options.axis == DifferenceAxis::PairMean
                              ? BlandAltmanReport::tr("mean of the pair")
                              : BlandAltmanReport::tr("reference");
     return QStringLiteral("<table class=\"options\"><tr><td><b>%1</b> %2</td><td><b>%3</b> %4</td>"
                           "<td><b>%5</b> %6</td></tr><tr><td><b>%7</b> %8</td>"
-                          "<td><b>%9</b> %10</td><td><b>%11</b> %12</td></tr></table>")
+                          "<td><b>%9</b> %10</td><td><b>%11</b> %12</td></tr>%13</table>")
         .arg(BlandAltmanReport::tr("Reference:"), escaped(referenceName),
              BlandAltmanReport::tr("Differences:"), differencesText(options.differences),
              BlandAltmanReport::tr("X axis:"), axis,
@@ -74,7 +97,42 @@ QString optionsTable(const QString &referenceName, const BlandAltmanOptions &opt
                       percentText(options.coverage)),
              BlandAltmanReport::tr("Confidence intervals:"),
              BlandAltmanReport::tr("%1 % (alpha %2)").arg(level, alphaText(options.alpha)))
-        .arg(BlandAltmanReport::tr("Intervals of the limits:"), limits);
+        .arg(BlandAltmanReport::tr("Intervals of the limits:"), limits,
+             replicates ? replicateOptionRows(*replicates) : QString());
+}
+
+// The repeatability of each method: its within-subject SD with the interval, the
+// repeatability coefficient, and Kendall's tau between the subject means and SDs, which
+// tells whether the error grows with the level.
+QString repeatabilityTable(const ReplicatesSection &replicates, const BlandAltmanOptions &options)
+{
+    const QString level = percentText(1.0 - options.alpha);
+    QString html = QStringLiteral("<h3>%1</h3><table><tr><th></th><th>%2</th><th>%3</th><th>df</th>"
+                                  "<th>%4</th><th>%5</th><th>%6</th></tr>")
+                       .arg(BlandAltmanReport::tr("Repeatability"), BlandAltmanReport::tr("Subjects"),
+                            BlandAltmanReport::tr("Readings"),
+                            BlandAltmanReport::tr("Within-subject SD<br>(%1 % CI)").arg(level),
+                            BlandAltmanReport::tr("Repeatability<br>coefficient"),
+                            BlandAltmanReport::tr("Kendall's τ, mean<br>against SD (p)"));
+    for (const RepeatabilityFigures &r : replicates.repeatability) {
+        const int decimals = decimalsForSpread(r.withinSd);
+        html += QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td><td>%3</td><td>%4</td>")
+                    .arg(escaped(r.name), QString::number(r.subjects), QString::number(r.readings),
+                         QString::number(r.df))
+                + estimateCell(r.withinSd, r.withinSdLower, r.withinSdUpper, decimals)
+                + QStringLiteral("<td>%1</td><td>%2 (%3)</td></tr>")
+                      .arg(reportNumber(r.repeatability, decimals), reportNumber(r.kendallTau, 3),
+                           pValueText(r.kendallP).toHtmlEscaped());
+    }
+    html += QStringLiteral("</table><p>%1</p>")
+                .arg(BlandAltmanReport::tr("Repeatability coefficient: %1 × √2 × the within-subject "
+                                           "SD; two single readings of one subject differ by less "
+                                           "than it for %2 % of subjects.")
+                         .arg(QString::number(agreementLimitQuantile(options.coverage), 'f', 3),
+                              percentText(options.coverage)));
+    for (const QString &note : replicates.notes)
+        html += QStringLiteral("<p>%1</p>").arg(escaped(note));
+    return html;
 }
 
 QString headerRow(const BlandAltmanOptions &options)
@@ -96,7 +154,7 @@ QString resultRow(const QString &name, const BlandAltmanFigures &f, DifferenceSc
     // The slope is in units of difference per unit of the X axis, which the spread of the
     // differences says nothing about: four significant digits of its interval's width.
     const int slopeDecimals = decimalsForSpread((f.slopeUpper - f.slopeLower) / 4.0);
-    return QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td>").arg(escaped(name)).arg(f.n)
+    return QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td>").arg(escaped(name), QString::number(f.n))
            + estimateCell(f.bias, f.biasLower, f.biasUpper, decimals)
            + QStringLiteral("<td>%1</td>").arg(reportNumber(f.sd, blandAltmanDecimals(f, DifferenceScale::Absolute)))
            + estimateCell(f.loaLower, f.loaLowerCiLower, f.loaLowerCiUpper, decimals)
@@ -178,10 +236,11 @@ PlotModel blandAltmanPlot(const BlandAltmanFigures &figures, const BlandAltmanOp
 
 QString blandAltmanDocument(const QString &referenceName, const QStringList &names,
                             const QVector<BlandAltmanFigures> &figures,
-                            const BlandAltmanOptions &options, const QStringList &plotImages)
+                            const BlandAltmanOptions &options, const QStringList &plotImages,
+                            const ReplicatesSection *replicates)
 {
     QString html = reportStart(BlandAltmanReport::tr("Bland–Altman analysis"), nameCellRules());
-    html += optionsTable(referenceName, options);
+    html += optionsTable(referenceName, options, replicates);
     html += QStringLiteral("<table>") + headerRow(options);
     for (int i = 0; i < figures.size(); ++i)
         html += resultRow(names.value(i), figures.at(i), options.differences);
@@ -189,6 +248,12 @@ QString blandAltmanDocument(const QString &referenceName, const QStringList &nam
     html += QStringLiteral("<p>%1</p>").arg(BlandAltmanReport::tr(
         "Slope: the least-squares slope of the differences on the X axis values; its p-value "
         "tests a proportional bias (slope 0)."));
+    if (replicates) {
+        html += QStringLiteral("<p>%1</p>").arg(BlandAltmanReport::tr(
+            "n counts subjects; SD is the standard deviation of the difference between single "
+            "readings of the two methods, within-subject error included."));
+        html += repeatabilityTable(*replicates, options);
+    }
     for (int i = 0; i < figures.size(); ++i) {
         const QString image = plotImages.value(i);
         if (image.isEmpty())

@@ -3,6 +3,7 @@
 
 #include "blandaltman.h"
 #include "plotmodel.h"
+#include "replicates.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,12 +23,25 @@ QString axisTitle(DifferenceAxis axis, const QString &reference, const QString &
 // The number of decimals the figures of one compared variable are printed with.
 int blandAltmanDecimals(const BlandAltmanFigures &figures, DifferenceScale scale);
 
+// What a report with replicates adds to the document: the subject column and the design
+// among the options, the intervals of the limits by MOVER, and below the figures the
+// repeatability of the methods and what each analysis left out.
+struct ReplicatesSection
+{
+    QString subjectName;
+    ReplicateDesign design = ReplicateDesign::Exchangeable;
+    QVector<RepeatabilityFigures> repeatability; // two per compared variable: reference, compared
+    QStringList notes;                           // rows and subjects left out, and why
+};
+
 // The HTML document: the options, a table of the figures of every compared variable
 // (names[i] naming figures[i]), and below it each variable's plot, plotImages[i] being the
-// image's address (a data URI) or empty for none. Names are HTML-escaped.
+// image's address (a data URI) or empty for none. Names are HTML-escaped. With replicates,
+// n counts subjects and SD is that of the difference between single readings.
 QString blandAltmanDocument(const QString &referenceName, const QStringList &names,
                             const QVector<BlandAltmanFigures> &figures,
-                            const BlandAltmanOptions &options, const QStringList &plotImages);
+                            const BlandAltmanOptions &options, const QStringList &plotImages,
+                            const ReplicatesSection *replicates = nullptr);
 
 // The difference plot of one compared variable: its differences against the X axis values,
 // one point per pair; the bias as a solid line and the limits of agreement as dashed lines,

@@ -1,5 +1,7 @@
 #include "completepairs.h"
 
+#include <limits>
+
 namespace stats {
 
 CompletePairs completePairs(const QVector<QVariant> &reference, const QVector<QVariant> &compared)
@@ -23,6 +25,16 @@ CompletePairs completePairs(const QVector<QVariant> &reference, const QVector<QV
     pairs.x.resize(kept);
     pairs.y.resize(kept);
     return pairs;
+}
+
+QVector<double> columnReadings(const QVector<QVariant> &cells, int rows)
+{
+    QVector<double> readings(rows, std::numeric_limits<double>::quiet_NaN());
+    for (int row = 0; row < rows && row < cells.size(); ++row) {
+        if (cells.at(row).isValid())
+            readings[row] = cells.at(row).toDouble();
+    }
+    return readings;
 }
 
 } // namespace stats

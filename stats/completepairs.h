@@ -19,6 +19,10 @@ struct CompletePairs
 // never copied. Every analysis pairs its columns here.
 CompletePairs completePairs(const QVector<QVariant> &reference, const QVector<QVariant> &compared);
 
+// The readings of one column, row by row, for `rows` rows: NaN for a missing value and for
+// the rows beyond the column's end. For analyses that group rows rather than pair them.
+QVector<double> columnReadings(const QVector<QVariant> &cells, int rows);
+
 } // namespace stats
 
 #endif

@@ -216,7 +216,9 @@ const OptionSpec *findOption(const QVector<OptionSpec> &specs, const QString &na
 bool optionApplies(const OptionSpec &spec, const QVector<OptionSpec> &specs,
                    const OptionValues &values)
 {
-    if (spec.needsSubject && !values.subjectColumn())
+    if (spec.subjectUse == OptionSpec::SubjectUse::WithSubject && !values.subjectColumn())
+        return false;
+    if (spec.subjectUse == OptionSpec::SubjectUse::WithoutSubject && values.subjectColumn())
         return false;
     if (spec.appliesWith.isEmpty())
         return true;
@@ -373,7 +375,8 @@ Record optionsRecord(const QVector<OptionSpec> &specs, const OptionValues &value
 {
     Record record;
     for (const OptionSpec &spec : specs) {
-        if (spec.plotOnly || (spec.needsSubject && !values.subjectColumn()))
+        if (spec.plotOnly
+            || (spec.subjectUse == OptionSpec::SubjectUse::WithSubject && !values.subjectColumn()))
             continue;
         FieldValue value;
         if (optionApplies(spec, specs, values)) {

@@ -69,9 +69,11 @@ struct OptionSpec
     QVector<int> appliesToChoices;
     // It changes the plots and nothing else, so the outputs do not record it.
     bool plotOnly = false;
-    // It concerns replicates and applies only with a subject column; without one the
-    // outputs do not record it.
-    bool needsSubject = false;
+    // Whether it applies with a subject column or without one: an option of replicates
+    // only with one (and the outputs of an analysis without one do not record it), an
+    // option of single readings only without one.
+    enum class SubjectUse { Always, WithSubject, WithoutSubject };
+    SubjectUse subjectUse = SubjectUse::Always;
     // A number option may also take one of these named values instead of a number
     // ("replicates" for an error ratio estimated from the data); the value is then the
     // name, a text.

@@ -89,7 +89,7 @@ QString reweightingText(const RegressionFigures &f)
 
 QString resultRow(const QString &name, const RegressionFigures &f, const RegressionOptions &options)
 {
-    QString row = QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td>").arg(escaped(name)).arg(f.n)
+    QString row = QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td>").arg(escaped(name), QString::number(f.n))
                   + estimateCell(f.slope, f.slopeLower, f.slopeUpper,
                                  decimalsForInterval(f.slopeLower, f.slopeUpper))
                   + estimateCell(f.intercept, f.interceptLower, f.interceptUpper,

@@ -130,7 +130,7 @@ void tst_AnalysisRequest::blandAltmanChoices()
 {
     AnalysisDialog dialog(nullptr, analysisOf("bland-altman"));
     const QList<QComboBox *> boxes = dialog.findChildren<QComboBox *>();
-    QCOMPARE(boxes.size(), 3);
+    QCOMPARE(boxes.size(), 4);
     QCOMPARE(boxes.at(0)->itemText(2), QStringLiteral("Ratio (compared / reference)"));
     boxes.at(0)->setCurrentIndex(2);
     boxes.at(1)->setCurrentIndex(1);
@@ -148,6 +148,18 @@ void tst_AnalysisRequest::blandAltmanChoices()
     numbers.at(1)->setValue(0.0);
     QVERIFY(stats::optionsProblem(analysisOf("bland-altman"), dialog.options(),
                                   stats::OptionNames::Dialog).isEmpty());
+
+    // The design of replicates applies with a subject column only, the kind of interval of
+    // the limits without one.
+    QVERIFY(!boxes.at(3)->isEnabled());
+    QVERIFY(boxes.at(2)->isEnabled());
+    dialog.setVariables({"Subject"});
+    dialog.variablesList()->item(0)->setSelected(true);
+    emit dialog.moveSubjectButton()->pressed();
+    QCOMPARE(dialog.subject(), QStringLiteral("Subject"));
+    QVERIFY(boxes.at(3)->isEnabled());
+    QVERIFY(!boxes.at(2)->isEnabled());
+    QVERIFY(dialog.options().subjectColumn());
 }
 
 // Lambda is offered for the Deming methods only; every choice reaches the options.
