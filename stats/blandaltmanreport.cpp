@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
 #include <cmath>
 
 namespace stats {
@@ -114,7 +115,17 @@ QString repeatabilityTable(const ReplicatesSection &replicates, const BlandAltma
                             BlandAltmanReport::tr("Within-subject SD<br>(%1 % CI)").arg(level),
                             BlandAltmanReport::tr("Repeatability<br>coefficient"),
                             BlandAltmanReport::tr("Kendall's τ, mean<br>against SD (p)"));
+    QVector<const RepeatabilityFigures *> shown;
     for (const RepeatabilityFigures &r : replicates.repeatability) {
+        // The reference's row is the same beside every compared variable that has the same
+        // subjects: it is shown once.
+        const bool seen = std::any_of(shown.cbegin(), shown.cend(), [&r](const RepeatabilityFigures *other) {
+            return other->name == r.name && other->readings == r.readings && other->subjects == r.subjects
+                   && (other->withinSd == r.withinSd || (std::isnan(other->withinSd) && std::isnan(r.withinSd)));
+        });
+        if (seen)
+            continue;
+        shown.append(&r);
         const int decimals = decimalsForSpread(r.withinSd);
         html += QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td><td>%3</td><td>%4</td>")
                     .arg(escaped(r.name), QString::number(r.subjects), QString::number(r.readings),

@@ -342,4 +342,14 @@ RegressionFigures regressionFigures(const QVector<QVariant> &other, const QVecto
     return outcome.figures;
 }
 
+RegressionFigures regressionFigures(const QVector<double> &x, const QVector<double> &y,
+                                    const RegressionOptions &options, const QString &name,
+                                    QString *problem)
+{
+    Outcome outcome = compute(x, y, options, name, Extent::Everything);
+    if (problem)
+        *problem = outcome.problem;
+    return outcome.figures;
+}
+
 } // namespace stats

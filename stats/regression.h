@@ -98,6 +98,12 @@ RegressionFigures regressionFigures(const QVector<QVariant> &other, const QVecto
                                     const RegressionOptions &options, const QString &name,
                                     QString *problem);
 
+// The same on numbers already paired (x the reference, y compared): the subject means of
+// replicated readings, say.
+RegressionFigures regressionFigures(const QVector<double> &x, const QVector<double> &y,
+                                    const RegressionOptions &options, const QString &name,
+                                    QString *problem);
+
 } // namespace stats
 
 #endif

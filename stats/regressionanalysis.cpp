@@ -5,6 +5,7 @@
 #include "completepairs.h"
 #include "regression.h"
 #include "regressionreport.h"
+#include "replicates.h"
 
 #include <QCoreApplication>
 
@@ -24,6 +25,9 @@ const QString errorRatio = QStringLiteral("error-ratio");
 const QString alphaOption = QStringLiteral("alpha");
 const QString decisionLevels = QStringLiteral("decision-levels");
 const QString equalScales = QStringLiteral("equal-scales");
+const QString replicates = QStringLiteral("replicates");
+// The error ratio's named value: estimated from the replicates.
+const QString fromReplicates = QStringLiteral("replicates");
 
 RegressionOptions regressionOptions(const OptionValues &values)
 {
@@ -52,29 +56,41 @@ QString methodName(RegressionMethod regressionMethod)
 class RegressionResult : public AnalysisResult
 {
 public:
+    // `points` are the points each line is fitted to: the complete pairs, or the subject
+    // means of replicated readings.
     RegressionResult(const AnalysisInput &input, const QVector<OptionSpec> &specs,
-                     QVector<RegressionFigures> figures)
+                     QVector<RegressionFigures> figures, QVector<CompletePairs> points)
         : input(input)
         , options(regressionOptions(input.options))
         , recordedOptions(optionsRecord(specs, input.options))
         , figures(std::move(figures))
+        , points(std::move(points))
     {
+    }
+
+    void setReplicates(const RegressionReplicates &section)
+    {
+        replicatesSection = section;
+        withReplicates = true;
     }
 
     QVector<PlotModel> plots() const override
     {
         QVector<PlotModel> models;
         for (int i = 0; i < figures.size(); ++i) {
-            const CompletePairs pairs = completePairs(input.reference, input.compared.at(i));
-            models.append(regressionPlot(pairs.x, pairs.y, figures.at(i), input.referenceName,
-                                         input.names.value(i), input.options.flag(equalScales)));
+            PlotModel plot = regressionPlot(points.at(i).x, points.at(i).y, figures.at(i), input.referenceName,
+                                            input.names.value(i), input.options.flag(equalScales));
+            if (withReplicates)
+                plot.title += Texts::tr(", subject means");
+            models.append(plot);
         }
         return models;
     }
 
     QString document(const QStringList &plotImages) const override
     {
-        return regressionDocument(input.referenceName, input.names, figures, options, plotImages);
+        return regressionDocument(input.referenceName, input.names, figures, options, plotImages,
+                                  withReplicates ? &replicatesSection : nullptr);
     }
 
     FieldOutput fields() const override
@@ -112,6 +128,18 @@ public:
                 {QStringLiteral("bias_at"),
                  FieldValue::list(std::move(biasAt), QStringLiteral("level"), QStringLiteral("bias"))},
             });
+            if (withReplicates) {
+                const bool deming = !passingBablok;
+                output.results.back().insert(
+                    output.results.back().end(),
+                    {{QStringLiteral("subjects"), FieldValue::count(f.n)},
+                     {QStringLiteral("replicates"), replicateDesignName(replicatesSection.design)},
+                     {QStringLiteral("error_ratio"), FieldValue::when(deming, f.errorRatio)},
+                     {QStringLiteral("error_ratio_source"),
+                      FieldValue::when(deming, replicatesSection.errorRatioEstimated
+                                                   ? QStringLiteral("replicates")
+                                                   : QStringLiteral("given"))}});
+            }
         }
         return output;
     }
@@ -121,6 +149,9 @@ private:
     RegressionOptions options;
     Record recordedOptions;
     QVector<RegressionFigures> figures;
+    QVector<CompletePairs> points;
+    RegressionReplicates replicatesSection;
+    bool withReplicates = false;
 };
 
 class RegressionAnalysis : public Analysis
@@ -136,6 +167,21 @@ public:
                          "scatter plots.");
     }
     bool hasPlots() const override { return true; }
+    SubjectColumn subjectColumn() const override { return SubjectColumn::Optional; }
+
+    // An error ratio estimated from the replicates needs them.
+    QString optionsProblem(const OptionValues &values, OptionNames names) const override
+    {
+        if (values.alternative(errorRatio) != fromReplicates || values.subjectColumn()
+            || RegressionMethod(values.choice(method)) == RegressionMethod::PassingBablok)
+            return QString();
+        return names == OptionNames::Dialog
+                   ? Texts::tr("An error ratio estimated from the replicates needs a subject "
+                               "column: the column that says which rows are one subject's "
+                               "readings")
+                   : Texts::tr("--error-ratio replicates needs --subject NAME: the column that "
+                               "says which rows are one subject's readings");
+    }
 
     QVector<OptionSpec> options() const override
     {
@@ -154,6 +200,10 @@ public:
                                   "compared method's errors");
         ratio.appliesWith = method;
         ratio.appliesToChoices = {int(RegressionMethod::Deming), int(RegressionMethod::WeightedDeming)};
+        ratio.alternatives = {{fromReplicates, Texts::tr("estimated from the replicates")}};
+        ratio.help = Texts::tr("lambda, the variance of the reference's errors over that of the "
+                               "compared method's; with --subject, 'replicates' estimates it from "
+                               "the within-subject variances.");
         OptionSpec scales = flagOption(equalScales, Texts::tr("Equal scales on both axes"),
                                        Texts::tr("both axes of the scatter plot in the same units "
                                                  "per pixel."),
@@ -171,23 +221,89 @@ public:
                              QStringLiteral("X1,X2,..."),
                              Texts::tr("reference values, e.g. 7,0; 11,1")),
             scales,
+            replicatesOption(),
         };
     }
 
     std::unique_ptr<AnalysisResult> run(const AnalysisInput &input, Problem *problem) const override
     {
+        if (!input.subjectName.isEmpty())
+            return runReplicates(input, problem);
         const RegressionOptions options = regressionOptions(input.options);
         QVector<RegressionFigures> figures;
+        QVector<CompletePairs> points;
         for (int i = 0; i < input.compared.size(); ++i) {
             QString message;
-            figures.append(regressionFigures(input.compared.at(i), input.reference, options,
+            points.append(completePairs(input.reference, input.compared.at(i)));
+            figures.append(regressionFigures(points.last().x, points.last().y, options,
                                              input.names.value(i), &message));
             if (!message.isEmpty()) {
                 *problem = {input.names.value(i), message};
                 return nullptr;
             }
         }
-        return std::make_unique<RegressionResult>(input, this->options(), std::move(figures));
+        return std::make_unique<RegressionResult>(input, this->options(), std::move(figures),
+                                                  std::move(points));
+    }
+
+private:
+    // With replicates the lines are fitted to the subject means (CLSI EP09), and lambda may
+    // come from the within-subject variances of the two methods.
+    std::unique_ptr<AnalysisResult> runReplicates(const AnalysisInput &input, Problem *problem) const
+    {
+        RegressionOptions options = regressionOptions(input.options);
+        const bool estimated = input.options.alternative(errorRatio) == fromReplicates
+                               && options.method != RegressionMethod::PassingBablok;
+        const ReplicateDesign design = ReplicateDesign(input.options.choice(replicates));
+        QVector<QVariant> subjectCells;
+        subjectCells.reserve(input.subject.size());
+        for (const QString &text : input.subject)
+            subjectCells.append(text);
+        const SubjectGroups groups = groupBySubject(subjectCells);
+        const int rows = input.subject.size();
+        const QVector<double> x = columnReadings(input.reference, rows);
+
+        QVector<RegressionFigures> figures;
+        QVector<CompletePairs> points;
+        RegressionReplicates section{input.subjectName, design, estimated, {}};
+        for (int i = 0; i < input.compared.size(); ++i) {
+            const QString &name = input.names.value(i);
+            const ReplicateReadings readings =
+                replicateReadings(groups, x, columnReadings(input.compared.at(i), rows), design);
+            QString message;
+            if (estimated) {
+                options.errorRatio = replicateErrorRatio(readings, name, &message);
+                if (!message.isEmpty()) {
+                    *problem = {name, message};
+                    return nullptr;
+                }
+            }
+            points.append({subjectMeans(readings.reference), subjectMeans(readings.compared)});
+            figures.append(regressionFigures(points.last().x, points.last().y, options, name, &message));
+            if (!message.isEmpty()) {
+                *problem = {name, message};
+                return nullptr;
+            }
+            const QString note = replicateReadingsNote(readings, name);
+            if (!note.isEmpty())
+                section.notes.append(note);
+        }
+        auto result = std::make_unique<RegressionResult>(input, this->options(), std::move(figures),
+                                                         std::move(points));
+        result->setReplicates(section);
+        return result;
+    }
+
+    static OptionSpec replicatesOption()
+    {
+        OptionSpec spec = choiceOption(
+            replicates, Texts::tr("Replicates"),
+            Texts::tr("with --subject: exchangeable, every reading of a subject counts towards its "
+                      "mean; linked, only the rows holding readings of both methods."),
+            {{QStringLiteral("exchangeable"), Texts::tr("Exchangeable (true value constant within a subject)")},
+             {QStringLiteral("linked"), Texts::tr("Linked (each row a pair taken together)")}});
+        spec.subjectUse = OptionSpec::SubjectUse::WithSubject;
+        return spec;
     }
 };
 

@@ -40,29 +40,42 @@ QString levelsText(const QVector<double> &levels)
     return texts.join(QStringLiteral("; "));
 }
 
-QString optionsTable(const QString &referenceName, const RegressionOptions &options)
+QString optionsTable(const QString &referenceName, const RegressionOptions &options,
+                     const RegressionReplicates *replicates)
 {
     QString method = regressionMethodName(options.method);
-    if (isDeming(options.method))
+    if (isDeming(options.method) && replicates && replicates->errorRatioEstimated)
+        method += RegressionReport::tr(", error ratio λ estimated from the replicates (the "
+                                       "within-subject variances of the subject means)");
+    else if (isDeming(options.method))
         method += RegressionReport::tr(", error ratio λ = %1").arg(options.errorRatio, 0, 'g', 6);
     const QString intervals = isDeming(options.method)
                                   ? RegressionReport::tr("jackknife, t on n − 2 degrees of freedom")
                                   : RegressionReport::tr("from the ranks of the slopes");
+    const QString subjectRow =
+        replicates ? QStringLiteral("<tr><td><b>%1</b> %2</td><td><b>%3</b> %4</td></tr>")
+                         .arg(RegressionReport::tr("Subject:"), escaped(replicates->subjectName),
+                              RegressionReport::tr("Fitted to:"),
+                              RegressionReport::tr("the subject means of each method's readings "
+                                                   "(replicates %1)")
+                                  .arg(replicateDesignName(replicates->design)))
+                   : QString();
     return QStringLiteral("<table class=\"options\"><tr><td><b>%1</b> %2</td><td><b>%3</b> %4</td></tr>"
-                          "<tr><td><b>%5</b> %6</td><td><b>%7</b> %8</td></tr></table>")
+                          "<tr><td><b>%5</b> %6</td><td><b>%7</b> %8</td></tr>%9</table>")
         .arg(RegressionReport::tr("Reference:"), escaped(referenceName),
              RegressionReport::tr("Method:"), method,
              RegressionReport::tr("Confidence intervals:"),
              RegressionReport::tr("%1 % (alpha %2), %3")
                  .arg(percentText(1.0 - options.alpha), alphaText(options.alpha), intervals),
-             RegressionReport::tr("Decision levels:"), levelsText(options.decisionLevels));
+             RegressionReport::tr("Decision levels:"), levelsText(options.decisionLevels), subjectRow);
 }
 
-QString headerRow(const RegressionOptions &options)
+QString headerRow(const RegressionOptions &options, bool errorRatios)
 {
     const QString level = percentText(1.0 - options.alpha);
-    QString header = QStringLiteral("<tr><th></th><th>n</th><th>%1</th><th>%2</th>")
-                         .arg(RegressionReport::tr("Slope<br>(%1 % CI)").arg(level),
+    QString header = QStringLiteral("<tr><th></th><th>n</th>%1<th>%2</th><th>%3</th>")
+                         .arg(errorRatios ? QStringLiteral("<th>λ</th>") : QString(),
+                              RegressionReport::tr("Slope<br>(%1 % CI)").arg(level),
                               RegressionReport::tr("Intercept<br>(%1 % CI)").arg(level));
     if (options.method == RegressionMethod::PassingBablok)
         header += QStringLiteral("<th>%1</th>").arg(RegressionReport::tr("Linearity (cusum)"));
@@ -87,9 +100,11 @@ QString reweightingText(const RegressionFigures &f)
     return RegressionReport::tr("did not settle in %1").arg(rounds);
 }
 
-QString resultRow(const QString &name, const RegressionFigures &f, const RegressionOptions &options)
+QString resultRow(const QString &name, const RegressionFigures &f, const RegressionOptions &options,
+                  bool errorRatio)
 {
     QString row = QStringLiteral("<tr><td class=\"name\">%1</td><td>%2</td>").arg(escaped(name), QString::number(f.n))
+                  + (errorRatio ? QStringLiteral("<td>%1</td>").arg(f.errorRatio, 0, 'g', 4) : QString())
                   + estimateCell(f.slope, f.slopeLower, f.slopeUpper,
                                  decimalsForInterval(f.slopeLower, f.slopeUpper))
                   + estimateCell(f.intercept, f.interceptLower, f.interceptUpper,
@@ -190,16 +205,24 @@ PlotModel regressionPlot(const QVector<double> &reference, const QVector<double>
 
 QString regressionDocument(const QString &referenceName, const QStringList &names,
                            const QVector<RegressionFigures> &figures,
-                           const RegressionOptions &options, const QStringList &plotImages)
+                           const RegressionOptions &options, const QStringList &plotImages,
+                           const RegressionReplicates *replicates)
 {
     const QString title = RegressionReport::tr("Method-comparison regression");
     QString html = reportStart(title, QStringLiteral("td.name,td.text{text-align:left;}"
                                                      "td.name{font-weight:bold;}"));
-    html += optionsTable(referenceName, options);
-    html += QStringLiteral("<table>") + headerRow(options);
+    html += optionsTable(referenceName, options, replicates);
+    const bool errorRatios = replicates && replicates->errorRatioEstimated && isDeming(options.method);
+    html += QStringLiteral("<table>") + headerRow(options, errorRatios);
     for (int i = 0; i < figures.size(); ++i)
-        html += resultRow(names.value(i), figures.at(i), options);
+        html += resultRow(names.value(i), figures.at(i), options, errorRatios);
     html += QStringLiteral("</table>");
+    if (replicates) {
+        html += QStringLiteral("<p>%1</p>").arg(RegressionReport::tr(
+            "n counts subjects: each point is a subject's mean reading by each method."));
+        for (const QString &note : replicates->notes)
+            html += QStringLiteral("<p>%1</p>").arg(escaped(note));
+    }
     html += QStringLiteral("<p>%1</p>").arg(RegressionReport::tr(
         "The line: compared = slope × reference + intercept. A slope interval that holds 1 and "
         "an intercept interval that holds 0 are consistent with agreement; a slope other than 1 "

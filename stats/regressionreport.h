@@ -3,6 +3,7 @@
 
 #include "plotmodel.h"
 #include "regression.h"
+#include "replicates.h"
 
 #include <QString>
 #include <QStringList>
@@ -20,13 +21,26 @@ QString regressionMethodName(RegressionMethod method);
 QString regressionEquation(const RegressionFigures &figures, const QString &reference,
                            const QString &compared);
 
+// What a regression with replicates adds to the document: the subject column and the
+// design among the options, that the lines are fitted to the subject means, λ of each
+// variable when it is estimated from the replicates, and what each analysis left out.
+struct RegressionReplicates
+{
+    QString subjectName;
+    ReplicateDesign design = ReplicateDesign::Exchangeable;
+    bool errorRatioEstimated = false;
+    QStringList notes;
+};
+
 // The HTML document: the options, a table of slope and intercept with their intervals (and
 // lambda, or the cusum test, as the method has them) for every compared variable (names[i]
 // naming figures[i]), the bias at each decision level, and each variable's plot,
 // plotImages[i] being the image's address or empty for none. Names are HTML-escaped.
 QString regressionDocument(const QString &referenceName, const QStringList &names,
                            const QVector<RegressionFigures> &figures,
-                           const RegressionOptions &options, const QStringList &plotImages);
+                           const RegressionOptions &options, const QStringList &plotImages,
+                           const RegressionReplicates *replicates = nullptr);
+
 
 // The scatter plot of one compared variable against the reference, one point per pair; the
 // line of identity (dashed) and the fitted line (solid) over the range of the data, labelled

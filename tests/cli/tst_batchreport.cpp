@@ -167,6 +167,24 @@ void tst_BatchReport::parseRefuses_data()
         << "--tdi-allowance must be a number written with a decimal point, not \"1,000\"";
     QTest::newRow("empty output") << QStringList{"--gold", "Ref", "--output", "", "data.csv"}
                                   << "--output needs a file name";
+    QTest::newRow("subject for the agreement")
+        << QStringList{"--gold", "Ref", "--subject", "Id", "data.csv"}
+        << "--subject does not apply to --analysis agreement";
+    QTest::newRow("design of replicates without them")
+        << QStringList{"--analysis", "bland-altman", "--gold", "Ref", "--replicates", "linked", "data.csv"}
+        << "--replicates applies only with --subject";
+    QTest::newRow("interval of single readings with replicates")
+        << QStringList{"--analysis", "bland-altman", "--gold", "Ref", "--subject", "Id", "--loa-ci",
+                       "approximate", "data.csv"}
+        << "--loa-ci does not apply with --subject";
+    QTest::newRow("error ratio from replicates without them")
+        << QStringList{"--analysis", "regression", "--method", "deming", "--error-ratio",
+                       "replicates", "--gold", "Ref", "data.csv"}
+        << "--error-ratio replicates needs --subject NAME";
+    QTest::newRow("error ratio neither number nor name")
+        << QStringList{"--analysis", "regression", "--method", "deming", "--error-ratio", "many",
+                       "--gold", "Ref", "data.csv"}
+        << "--error-ratio must be a number written with a decimal point or replicates, not \"many\"";
 }
 
 void tst_BatchReport::parseRefuses()

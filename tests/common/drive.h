@@ -79,11 +79,13 @@ inline ModalScript::Handler answerAgreementDialog(const QStringList &gold, const
 }
 
 // The same for the dialog of every other analysis (AnalysisDialog): `gold` into "Gold
-// Standard", `others` into "Other Data" one by one, `adjust` for the options, then OK.
+// Standard", `others` into "Other Data" one by one, `subject` (if any) into "Subject",
+// `adjust` for the options, then OK.
 inline ModalScript::Handler answerAnalysisDialog(const QString &gold, const QStringList &others,
-                                                 std::function<void(AnalysisDialog *)> adjust = {})
+                                                 std::function<void(AnalysisDialog *)> adjust = {},
+                                                 const QString &subject = QString())
 {
-    return [gold, others, adjust](QWidget *modal) {
+    return [gold, others, adjust, subject](QWidget *modal) {
         auto *dialog = qobject_cast<AnalysisDialog *>(modal);
         QVERIFY(dialog);
         auto move = [dialog](const QString &name, QToolButton *button) {
@@ -95,6 +97,8 @@ inline ModalScript::Handler answerAnalysisDialog(const QString &gold, const QStr
         move(gold, dialog->moveGoldStandardButton());
         for (const QString &name : others)
             move(name, dialog->moveOtherDataButton());
+        if (!subject.isEmpty())
+            move(subject, dialog->moveSubjectButton());
         if (adjust)
             adjust(dialog);
         dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->click();

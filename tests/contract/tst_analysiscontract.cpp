@@ -30,6 +30,8 @@
 namespace {
 
 const QString glucoseFile = QStringLiteral(CONCORDA_SOURCE_DIR "/examples/glucose_meters.csv");
+const QString bloodPressureFile =
+    QStringLiteral(CONCORDA_SOURCE_DIR "/examples/blood_pressure_replicates.csv");
 
 // The plots as the batch tool's program draws them.
 QByteArray renderPlot(const stats::PlotModel &model, stats::PlotFormat format)
@@ -55,13 +57,13 @@ batch::ReportRequest request(const stats::Analysis &analysis, const QString &fil
 // The desktop program's document of the file: its import, its dialog answered with the
 // columns and the default options, its run.
 QString desktopDocument(const stats::Analysis &analysis, const QString &file, const QString &gold,
-                        const QStringList &others)
+                        const QStringList &others, const QString &subject)
 {
     const std::unique_ptr<DataViewWidget> view = importedView(file, QLatin1Char(','));
     const DataViewWidget *data = view.get();
     ModalScript script({analysis.id() == QLatin1String(stats::agreementId)
                             ? answerAgreementDialog({gold}, others)
-                            : answerAnalysisDialog(gold, others)});
+                            : answerAnalysisDialog(gold, others, {}, subject)});
     const analysis::Report report = analysis::requestAnalysis(
         nullptr, analysis, data->getVarNames(),
         [data](const QString &name) { return data->getVarValues(name); },
@@ -125,15 +127,23 @@ void tst_AnalysisContract::everyAnalysis()
         QTest::newRow(qPrintable(analysis->id())) << analysis->id();
 }
 
+// With a subject column where the analysis takes one: the blood-pressure readings in
+// triplicate.
 void tst_AnalysisContract::desktopEqualsBatch()
 {
     QFETCH(QString, id);
     const stats::Analysis &analysis = *stats::findAnalysis(id);
-    const QStringList others{"MeterA", "MeterB"};
-    const batch::Outcome batchRun = batch::buildReport(
-        request(analysis, glucoseFile, "LabGlucose", others, batch::Format::Html), renderPlot);
+    const bool replicated = analysis.subjectColumn() != stats::SubjectColumn::None;
+    const QString file = replicated ? bloodPressureFile : glucoseFile;
+    const QString gold = replicated ? "S" : "LabGlucose";
+    const QStringList others = replicated ? QStringList{"J", "R"} : QStringList{"MeterA", "MeterB"};
+    const QString subject = replicated ? "Subject" : QString();
+    batch::ReportRequest wanted = request(analysis, file, gold, others, batch::Format::Html);
+    wanted.subject = subject;
+    wanted.options.setSubjectColumn(replicated);
+    const batch::Outcome batchRun = batch::buildReport(wanted, renderPlot);
     QVERIFY2(batchRun.exitCode == batch::ExitSuccess, qPrintable(batchRun.error));
-    const QString desktop = desktopDocument(analysis, glucoseFile, "LabGlucose", others);
+    const QString desktop = desktopDocument(analysis, file, gold, others, subject);
     QVERIFY(!desktop.isEmpty());
     QCOMPARE(desktop, QString::fromUtf8(batchRun.document));
     QCOMPARE(QGuiApplication::clipboard()->mimeData()->html(), desktop);
