@@ -318,15 +318,10 @@ private:
 
     static OptionSpec replicatesOption()
     {
-        OptionSpec spec = choiceOption(
-            replicates, Texts::tr("Replicates"),
-            Texts::tr("with --subject: exchangeable, the true value is constant within a subject "
-                      "and the methods' readings are not paired; linked, each row pairs readings "
-                      "taken together."),
-            {{QStringLiteral("exchangeable"), Texts::tr("Exchangeable (true value constant within a subject)")},
-             {QStringLiteral("linked"), Texts::tr("Linked (each row a pair taken together)")}});
-        spec.subjectUse = OptionSpec::SubjectUse::WithSubject;
-        return spec;
+        return replicateDesignOption(Texts::tr(
+                                               "with --subject: exchangeable, the true value is constant within a "
+                                               "subject and the methods' readings are not paired; linked, each row "
+                                               "pairs readings taken together."));
     }
 };
 

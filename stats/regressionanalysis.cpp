@@ -296,14 +296,10 @@ private:
 
     static OptionSpec replicatesOption()
     {
-        OptionSpec spec = choiceOption(
-            replicates, Texts::tr("Replicates"),
-            Texts::tr("with --subject: exchangeable, every reading of a subject counts towards its "
-                      "mean; linked, only the rows holding readings of both methods."),
-            {{QStringLiteral("exchangeable"), Texts::tr("Exchangeable (true value constant within a subject)")},
-             {QStringLiteral("linked"), Texts::tr("Linked (each row a pair taken together)")}});
-        spec.subjectUse = OptionSpec::SubjectUse::WithSubject;
-        return spec;
+        return replicateDesignOption(Texts::tr(
+                                               "with --subject: exchangeable, every reading of a subject counts "
+                                               "towards its mean; linked, only the rows holding readings of both "
+                                               "methods."));
     }
 };
 

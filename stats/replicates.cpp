@@ -376,6 +376,16 @@ QString replicateDesignName(ReplicateDesign design)
                                              : QStringLiteral("exchangeable");
 }
 
+OptionSpec replicateDesignOption(const QString &help)
+{
+    OptionSpec spec = choiceOption(
+        QStringLiteral("replicates"), Replicates::tr("Replicates"), help,
+        {{QStringLiteral("exchangeable"), Replicates::tr("Exchangeable (true value constant within a subject)")},
+         {QStringLiteral("linked"), Replicates::tr("Linked (each row a pair taken together)")}});
+    spec.subjectUse = OptionSpec::SubjectUse::WithSubject;
+    return spec;
+}
+
 SubjectGroups groupBySubject(const QVector<QVariant> &subjectCells)
 {
     SubjectGroups groups;

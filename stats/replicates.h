@@ -2,6 +2,7 @@
 #define CONCORDA_STATS_REPLICATES_H
 
 #include "blandaltman.h"
+#include "optionspec.h"
 
 #include <QString>
 #include <QVariant>
@@ -27,6 +28,10 @@ enum class ReplicateDesign {
 
 // The design as the batch tool names it: "exchangeable" or "linked".
 QString replicateDesignName(ReplicateDesign design);
+
+// The option "Replicates" of an analysis that takes replicated readings (--replicates
+// exchangeable|linked, applying with a subject column only), with the analysis's help text.
+OptionSpec replicateDesignOption(const QString &help);
 
 // The rows of a table grouped by the value of their subject cell.
 //
