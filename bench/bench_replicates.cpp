@@ -27,7 +27,7 @@ namespace {
 
 struct ReplicateTable
 {
-    QVector<QVariant> subjects;
+    QStringList subjects;
     QVector<double> reference;
     QVector<double> compared;
 };
@@ -45,8 +45,7 @@ ReplicateTable replicateTable(int subjects, bool textSubjects)
     ReplicateTable table;
     for (int occasion = 0; occasion < 3; ++occasion) {
         for (int i = 0; i < subjects; ++i) {
-            table.subjects.append(textSubjects ? QVariant(QStringLiteral("S%1").arg(i))
-                                               : QVariant(double(i)));
+            table.subjects.append(textSubjects ? QStringLiteral("S%1").arg(i) : QString::number(i + 1));
             table.reference.append(truths.at(i) + error(generator));
             table.compared.append(truths.at(i) + 2.0 + error(generator));
         }

@@ -259,11 +259,7 @@ private:
         }
         const ReplicateDesign design = ReplicateDesign(input.options.choice(replicates));
         const ReplicateOptions replicateOptions{options.coverage, options.alpha, options.axis};
-        QVector<QVariant> subjectCells;
-        subjectCells.reserve(input.subject.size());
-        for (const QString &text : input.subject)
-            subjectCells.append(text);
-        const SubjectGroups groups = groupBySubject(subjectCells);
+        const SubjectGroups groups = groupBySubject(input.subject);
         const int rows = input.subject.size();
         const QVector<double> x = columnReadings(input.reference, rows);
 

@@ -255,11 +255,7 @@ private:
         const bool estimated = input.options.alternative(errorRatio) == fromReplicates
                                && options.method != RegressionMethod::PassingBablok;
         const ReplicateDesign design = ReplicateDesign(input.options.choice(replicates));
-        QVector<QVariant> subjectCells;
-        subjectCells.reserve(input.subject.size());
-        for (const QString &text : input.subject)
-            subjectCells.append(text);
-        const SubjectGroups groups = groupBySubject(subjectCells);
+        const SubjectGroups groups = groupBySubject(input.subject);
         const int rows = input.subject.size();
         const QVector<double> x = columnReadings(input.reference, rows);
 

@@ -39,46 +39,26 @@ QString agreementFailed(const QString &name, const QString &cause)
         .arg(name, cause);
 }
 
-// What a subject cell names: a number, a text, or nothing.
-struct SubjectKey
+// The key by which a subject cell is grouped: the trimmed text, or for a cell that reads
+// as a number the shortest text of that number, so that "1" and "1.0" are one subject. A
+// plain run of digits without a leading zero is its own number's text and is kept as it
+// stands, which spares the common case any conversion. Empty: no subject.
+QString subjectKey(const QString &cell)
 {
-    enum Kind { None, Number, Text } kind = None;
-    double number = 0;
-    QString text;
-};
-
-SubjectKey subjectKey(const QVariant &cell)
-{
-    SubjectKey key;
-    switch (cell.userType()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-        key.number = cell.toDouble();
-        break;
-    default: {
-        if (!cell.isValid())
-            return key;
-        key.text = cell.toString().trimmed();
-        if (key.text.isEmpty())
-            return key;
-        const QVariant number = cellNumber(key.text);
-        if (!number.isValid()) {
-            key.kind = SubjectKey::Text;
-            return key;
-        }
-        key.number = number.toDouble();
-        key.text.clear();
-    }
-    }
-    if (std::isfinite(key.number)) {
-        key.kind = SubjectKey::Number;
-        key.number += 0.0; // -0 and 0 are one subject
-    }
-    return key;
+    const bool digits = !cell.isEmpty() && cell.size() < 16 && cell.at(0) != QLatin1Char('0')
+                        && std::all_of(cell.cbegin(), cell.cend(), [](QChar c) {
+                               return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+                           });
+    if (digits)
+        return cell;
+    const QString text = cell.trimmed();
+    if (text.isEmpty())
+        return text;
+    const QVariant number = cellNumber(text);
+    if (!number.isValid())
+        return text;
+    const double value = number.toDouble() + 0.0; // -0 and 0 are one subject
+    return std::isfinite(value) ? QString::number(value, 'g', 17) : QString();
 }
 
 // The readings of one method summed up per subject, in one pass over each subject.
@@ -386,35 +366,49 @@ OptionSpec replicateDesignOption(const QString &help)
     return spec;
 }
 
-SubjectGroups groupBySubject(const QVector<QVariant> &subjectCells)
+SubjectGroups groupBySubject(const QStringList &subjectTexts)
 {
+    struct Slot
+    {
+        uint hash;
+        int subject = -1;
+    };
+    const int rowCount = subjectTexts.size();
+    std::size_t capacity = 16;
+    while (capacity < 2 * std::size_t(rowCount))
+        capacity *= 2;
+    const uint mask = uint(capacity - 1);
+    std::vector<Slot> table(capacity);
+    QStringList keys;
+
     SubjectGroups groups;
-    const int rowCount = subjectCells.size();
-    QHash<double, int> numbers;
-    QHash<QString, int> texts;
-    QVector<int> subjectOfRow(rowCount, -1);
+    groups.subjectOfRow.fill(-1, rowCount);
     QVector<int> counts;
     for (int row = 0; row < rowCount; ++row) {
-        const SubjectKey key = subjectKey(subjectCells.at(row));
-        if (key.kind == SubjectKey::None) {
-            ++groups.rowsWithoutSubject;
-            continue;
-        }
-        const int fresh = groups.subjects.size();
-        const auto indexIn = [fresh](auto &hash, const auto &value) {
-            auto found = hash.find(value);
-            if (found == hash.end())
-                found = hash.insert(value, fresh);
-            return *found;
-        };
-        const int subject = key.kind == SubjectKey::Number ? indexIn(numbers, key.number)
-                                                           : indexIn(texts, key.text);
-        if (subject == fresh) {
-            groups.subjects.append(subjectCells.at(row));
-            counts.append(0);
+        const QString &cell = subjectTexts.at(row);
+        int subject = -1;
+        if (row > 0 && groups.subjectOfRow.at(row - 1) >= 0 && cell == subjectTexts.at(row - 1)) {
+            subject = groups.subjectOfRow.at(row - 1);
+        } else {
+            const QString key = subjectKey(cell);
+            if (key.isEmpty()) {
+                ++groups.rowsWithoutSubject;
+                continue;
+            }
+            const uint hash = qHash(key);
+            uint at = hash & mask;
+            while (table[at].subject >= 0 && (table[at].hash != hash || keys.at(table[at].subject) != key))
+                at = (at + 1) & mask;
+            if (table[at].subject < 0) {
+                table[at] = {hash, int(keys.size())};
+                keys.append(key);
+                groups.subjects.append(cell.trimmed());
+                counts.append(0);
+            }
+            subject = table[at].subject;
         }
         ++counts[subject];
-        subjectOfRow[row] = subject;
+        groups.subjectOfRow[row] = subject;
     }
     // A counting sort of the rows by subject keeps them ascending within each.
     groups.offsets.resize(counts.size() + 1);
@@ -423,8 +417,8 @@ SubjectGroups groupBySubject(const QVector<QVariant> &subjectCells)
     groups.rows.resize(groups.offsets.last());
     QVector<int> cursor = groups.offsets;
     for (int row = 0; row < rowCount; ++row) {
-        if (subjectOfRow.at(row) >= 0)
-            groups.rows[cursor[subjectOfRow.at(row)]++] = row;
+        if (groups.subjectOfRow.at(row) >= 0)
+            groups.rows[cursor[groups.subjectOfRow.at(row)]++] = row;
     }
     return groups;
 }

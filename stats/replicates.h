@@ -33,27 +33,32 @@ QString replicateDesignName(ReplicateDesign design);
 // exchangeable|linked, applying with a subject column only), with the analysis's help text.
 OptionSpec replicateDesignOption(const QString &help);
 
-// The rows of a table grouped by the value of their subject cell.
+// The rows of a table grouped by the text of their subject cell.
 //
 // Two cells name the same subject when they read as the same number, or else as the same
-// text once the white space around it is trimmed (letter case counts). A double variant is
-// a number; a text is read as the data view reads a cell (csv's cellNumber), so "1", "1.0",
-// " 1 " and 1e0 are one subject, "A" and "a" two. A cell that is invalid, empty, blank or
-// not a finite number names no subject: its row cannot be grouped and is left out, and
-// counted so that the report can say so.
+// text once the white space around it is trimmed (letter case counts). A text is read as
+// the data view reads a cell (csv's cellNumber), so "1", "1.0", " 1 " and "1e0" are one
+// subject, "A" and "a" two. A cell that is empty, blank or a number that is not finite
+// names no subject: its row cannot be grouped and is left out, and counted so that the
+// report can say so. Every analysis with replicates groups its rows here.
 struct SubjectGroups
 {
-    QVector<QVariant> subjects; // the cell that first named each subject, in the order of
-                                // first appearance
-    QVector<int> offsets;       // subject s owns rows[offsets[s]] .. rows[offsets[s + 1] - 1]
-    QVector<int> rows;          // row indices grouped by subject, ascending within each
+    QStringList subjects;   // the text that first named each subject, trimmed, in the order
+                            // of first appearance
+    QVector<int> offsets;   // subject s owns rows[offsets[s]] .. rows[offsets[s + 1] - 1]
+    QVector<int> rows;      // row indices grouped by subject, ascending within each
+    QVector<int> subjectOfRow; // each row's subject, -1 for a row without one
     qint64 rowsWithoutSubject = 0;
+
+    int subjectCount() const { return subjects.size(); }
 };
 
-// Groups the rows in O(N) expected time through a hash of the subject values; a subject's
-// rows need not be adjacent. The cells are the subject column's texts as they stand (or
-// numbers): a column read as numbers only would have lost its text subjects already.
-SubjectGroups groupBySubject(const QVector<QVariant> &subjectCells);
+// Groups the rows in O(N) expected time through an open-addressing table of the subjects'
+// keys, at most half full, so that a million subjects cost no allocation each; a row of
+// the same subject as the row before it is not looked up at all. A subject's rows need not
+// be adjacent. The texts are the subject column's cells as they stand: a column read as
+// numbers only would have lost its text subjects already.
+SubjectGroups groupBySubject(const QStringList &subjectTexts);
 
 // The readings of one method, grouped by subject: subject i holds
 // values[offsets[i]] .. values[offsets[i + 1] - 1], in row order.
