@@ -315,29 +315,43 @@ bool differencesExact(const std::vector<double> &values)
     return largest == 0 || largest < std::ldexp(1.0, 52 + lowestBit);
 }
 
-// A trial slope: -inf, +inf, a double, or the exact slope of the pair of points from < to
-// (with x_from < x_to). The order of the points by k = y DX - x DY, for the slope DY/DX,
-// puts a before b (x_a < x_b) exactly when their slope is above the trial slope.
+// A finite trial slope: a double, or the exact slope of the pair of points from < to (with
+// x_from < x_to). The order of the points by k = y DX - x DY, for the slope DY/DX, puts a
+// before b (x_a < x_b) exactly when their slope is above the trial slope.
 struct Threshold
 {
-    enum class Kind { MinusInfinity, Value, Pair, PlusInfinity };
-    Kind kind = Kind::MinusInfinity;
+    enum class Kind { Value, Pair };
+    Kind kind = Kind::Value;
     double value = 0;
     int from = -1;
     int to = -1;
 
-    static Threshold minusInfinity() { return {}; }
-    static Threshold plusInfinity() { return {Kind::PlusInfinity, 0, -1, -1}; }
     static Threshold atValue(double value) { return {Kind::Value, value, -1, -1}; }
     static Threshold atPair(int from, int to) { return {Kind::Pair, 0, from, to}; }
 };
 
-// A point's key for a finite trial slope, rounded, and whether the rounding left it exact.
+// A point's key for a trial slope, rounded, and whether the rounding left it exact. The key
+// is held as an unsigned integer of the same order as the double, for the radix sort.
 struct Keyed
 {
-    double key;
+    std::uint64_t code;
     int point;
     bool exact;
+
+    Keyed(double key, int point, bool exact) : code(0), point(point), exact(exact)
+    {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &key, sizeof bits);
+        code = bits >> 63 ? ~bits : bits | (std::uint64_t(1) << 63);
+    }
+
+    double key() const
+    {
+        const std::uint64_t bits = code >> 63 ? code & ~(std::uint64_t(1) << 63) : ~code;
+        double key = 0;
+        std::memcpy(&key, &bits, sizeof key);
+        return key;
+    }
 };
 
 // a b as a double, if that is exact (and far from where rounding stops being relative).
@@ -359,7 +373,8 @@ bool exactProduct(double a, double b, double *product)
 double roundedKeys(const Points &points, const Threshold &threshold, std::vector<Keyed> &items)
 {
     const int n = points.size();
-    items.resize(static_cast<size_t>(n));
+    items.clear();
+    items.reserve(static_cast<size_t>(n));
     const std::vector<double> &x = points.x;
     const std::vector<double> &y = points.y;
     if (threshold.kind == Threshold::Kind::Value) {
@@ -368,7 +383,7 @@ double roundedKeys(const Points &points, const Threshold &threshold, std::vector
             double product = 0;
             const bool exact = exactProduct(t, x[size_t(i)], &product)
                             && twoSum(y[size_t(i)], -product).error == 0;
-            items[size_t(i)] = {std::fma(-t, x[size_t(i)], y[size_t(i)]), i, exact};
+            items.emplace_back(std::fma(-t, x[size_t(i)], y[size_t(i)]), i, exact);
         }
         return 0;
     }
@@ -384,57 +399,37 @@ double roundedKeys(const Points &points, const Threshold &threshold, std::vector
                              && exactProduct(y[size_t(i)], dx, &term);
         const double key = std::fma(y[size_t(i)], dx, -product);
         const bool exact = exactSlope && exactTerms && twoSum(term, -product).error == 0;
-        items[size_t(i)] = {key, i, exact};
+        items.emplace_back(key, i, exact);
         largest = std::max(largest, std::fabs(term) + 2 * std::fabs(product) + std::fabs(key));
     }
     return 2 * (4 * roundoff * largest + subnormalSlack);
 }
 
 // Sorts by rounded key, keeping the order of points among equal keys: a radix sort on the
-// keys' bits turned into unsigned integers of the same order.
+// keys' codes.
 void sortByKey(std::vector<Keyed> &items)
 {
     const size_t n = items.size();
     if (n < 4096) {
         std::stable_sort(items.begin(), items.end(),
-                         [](const Keyed &a, const Keyed &b) { return a.key < b.key; });
+                         [](const Keyed &a, const Keyed &b) { return a.code < b.code; });
         return;
     }
-    // The codes take the keys' place during the sort.
-    const auto code = [](Keyed &item) {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &item.key, sizeof bits);
-        bits = bits >> 63 ? ~bits : bits | (std::uint64_t(1) << 63);
-        std::memcpy(&item.key, &bits, sizeof bits);
-        return bits;
-    };
-    const auto digits = [](const Keyed &item) {
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &item.key, sizeof bits);
-        return bits;
-    };
-    for (Keyed &item : items)
-        code(item);
     // Digits of 11 bits: few enough buckets for the cache.
     constexpr int digitBits = 11;
     constexpr std::uint64_t digitMask = (1 << digitBits) - 1;
-    std::vector<Keyed> sorted(n);
+    std::vector<Keyed> sorted(n, Keyed(0, 0, false));
     std::vector<size_t> starts(digitMask + 2);
     for (int shift = 0; shift < 64; shift += digitBits) {
         std::fill(starts.begin(), starts.end(), 0);
         for (const Keyed &item : items)
-            ++starts[((digits(item) >> shift) & digitMask) + 1];
+            ++starts[((item.code >> shift) & digitMask) + 1];
         if (std::find(starts.begin(), starts.end(), n) != starts.end())
             continue; // every key has the same digit here
         std::partial_sum(starts.begin(), starts.end(), starts.begin());
         for (const Keyed &item : items)
-            sorted[starts[(digits(item) >> shift) & digitMask]++] = item;
+            sorted[starts[(item.code >> shift) & digitMask]++] = item;
         items.swap(sorted);
-    }
-    for (Keyed &item : items) {
-        const std::uint64_t bits = digits(item);
-        const std::uint64_t key = bits >> 63 ? bits & ~(std::uint64_t(1) << 63) : ~bits;
-        std::memcpy(&item.key, &key, sizeof key);
     }
 }
 
@@ -524,7 +519,7 @@ OrdersAt ordersAt(const Points &points, const Threshold &threshold, Progress &pr
     const double margin = roundedKeys(points, threshold, items);
     // Points of equal x have keys that differ as their y do.
     const auto compare = [&](const Keyed &a, const Keyed &b) {
-        const double difference = a.key - b.key;
+        const double difference = a.key() - b.key();
         if (difference > margin)
             return 1;
         if (difference < -margin)
@@ -547,7 +542,7 @@ OrdersAt ordersAt(const Points &points, const Threshold &threshold, Progress &pr
     sortByKey(items);
     for (int begin = 0; begin < n;) {
         int end = begin + 1;
-        while (end < n && !(items[size_t(end)].key - items[size_t(end - 1)].key > margin))
+        while (end < n && !(items[size_t(end)].key() - items[size_t(end - 1)].key() > margin))
             ++end;
         if (end - begin > 1)
             std::sort(items.begin() + begin, items.begin() + end, before);
@@ -832,7 +827,6 @@ private:
         std::vector<qint64> ranks;
     };
 
-    // A trial slope drawn from the pairs, with its counts.
     // A trial slope drawn from the pairs, with its counts and the orders it may serve (the
     // one it is not expected to serve is dropped, and made again if wanted).
     struct Pivot
@@ -1268,10 +1262,12 @@ qint64 minusOneShift(const Points &points, bool negated, Progress &progress)
     return shift;
 }
 
-// The median, the mean of the two middle values for an even count.
+// The median, the mean of the two middle values for an even count; NaN for no values.
 double median(std::vector<double> values)
 {
     const auto n = std::ptrdiff_t(values.size());
+    if (n == 0)
+        return std::numeric_limits<double>::quiet_NaN();
     std::nth_element(values.begin(), values.begin() + n / 2, values.end());
     const double upper = values[size_t(n / 2)];
     if (n % 2 != 0)
