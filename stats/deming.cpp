@@ -307,7 +307,11 @@ public:
 
     ExpandedSums(const QVector<double> &x, const QVector<double> &y, double lambda,
                  const Line &reference, double centreX, double centreY)
-        : m_x(x), m_y(y), m_centreX(centreX), m_centreY(centreY), m_form(Projection(lambda, reference))
+        : m_x(x),
+          m_y(y),
+          m_centreX(centreX),
+          m_centreY(centreY),
+          m_form(Projection(lambda, reference))
     {
         const Projection projection(lambda, reference);
         const int n = x.size();
@@ -362,8 +366,9 @@ public:
                     m_sums[m][k] += factor * t[k];
             }
         }
-        m_usable = std::all_of(m_sums.begin(), m_sums.end(), [](const auto &sums) {
-            return std::all_of(sums.begin(), sums.end(), [](double sum) { return std::isfinite(sum); });
+        const auto finiteSum = [](double sum) { return std::isfinite(sum); };
+        m_usable = std::all_of(m_sums.begin(), m_sums.end(), [&](const auto &sums) {
+            return std::all_of(sums.begin(), sums.end(), finiteSum);
         });
     }
 
@@ -438,7 +443,8 @@ private:
                         const int r = k - p - q;
                         const double multinomial =
                             factorial(k) / (factorial(p) * factorial(q) * factorial(r));
-                        list.push_back({p, q, r, (k + 1) * (k % 2 == 0 ? 1.0 : -1.0) * multinomial});
+                        const double sign = k % 2 == 0 ? 1.0 : -1.0;
+                        list.push_back({p, q, r, (k + 1) * sign * multinomial});
                     }
                 }
             }
@@ -503,7 +509,8 @@ WeightedDemingJackknife weightedDemingLinesLeavingOneOut(const QVector<double> &
     const auto expansion = [&](int round) -> const ExpandedSums & {
         while (int(expansions.size()) <= round) {
             const Line &reference = references.back();
-            expansions.push_back(std::make_unique<ExpandedSums>(x, y, lambda, reference, centreX, centreY));
+            expansions.push_back(
+                std::make_unique<ExpandedSums>(x, y, lambda, reference, centreX, centreY));
             const Line next = finite(reference) ? reweighted(x, y, lambda, reference, -1) : Line();
             references.push_back(next);
         }

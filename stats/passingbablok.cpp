@@ -707,7 +707,8 @@ public:
     double select(qint64 k)
     {
         if (m_counts.empty()) {
-            std::nth_element(m_values.begin(), m_values.begin() + std::ptrdiff_t(k), m_values.end());
+            const auto kth = m_values.begin() + std::ptrdiff_t(k);
+            std::nth_element(m_values.begin(), kth, m_values.end());
             return m_values[size_t(k)];
         }
         fold();
@@ -897,7 +898,9 @@ private:
         if (inBuckets) {
             std::vector<qint64> counts(buckets);
             visitPairsBetween(m_points, *stretch.lower.order, *stretch.upper.order, nullptr,
-                              [&](const Walked &a, const Walked &b) { ++counts[size_t(bucket(slopeOf(a, b)))]; });
+                              [&](const Walked &a, const Walked &b) {
+                                  ++counts[size_t(bucket(slopeOf(a, b)))];
+                              });
             m_progress.pass();
             const auto ranks = std::minmax_element(stretch.ranks.begin(), stretch.ranks.end());
             const qint64 lowest = *ranks.first - stretch.lower.count;
@@ -994,10 +997,13 @@ private:
         std::vector<Pivot> pivots;
         for (int place : places) {
             const Drawn &pair = sample[size_t(place)];
-            pivots.push_back({pair.from, pair.to,
-                              ordersAt(m_points, Threshold::atPair(pair.from, pair.to), m_progress)});
-            const bool low = std::find(lowPlaces.begin(), lowPlaces.end(), place) != lowPlaces.end();
-            const bool high = std::find(highPlaces.begin(), highPlaces.end(), place) != highPlaces.end();
+            const Threshold threshold = Threshold::atPair(pair.from, pair.to);
+            pivots.push_back({pair.from, pair.to, ordersAt(m_points, threshold, m_progress)});
+            const auto among = [place](const std::vector<int> &list) {
+                return std::find(list.begin(), list.end(), place) != list.end();
+            };
+            const bool low = among(lowPlaces);
+            const bool high = among(highPlaces);
             if (!low)
                 pivots.back().orders.atOrBelow.reset();
             if (!high)
@@ -1050,15 +1056,20 @@ private:
     // value: lists the pairs whose exact slopes are close to those values, counting those
     // below, and takes the ranks among their computed slopes. Values far apart are taken
     // in turn. Widens the window when a check fails, up to every pair.
-    void slopesAround(std::vector<std::pair<qint64, double>> wanted, std::map<qint64, double> *slopes)
+    void slopesAround(std::vector<std::pair<qint64, double>> wanted,
+                      std::map<qint64, double> *slopes)
     {
         std::sort(wanted.begin(), wanted.end(), [](const auto &a, const auto &b) {
             return a.second < b.second;
         });
         for (size_t begin = 0, end = 0; begin < wanted.size(); begin = end) {
-            for (end = begin + 1; end < wanted.size() && wanted[end].second <= raised(raised(wanted[end - 1].second));)
+            const auto near = [&](size_t k) {
+                return wanted[k].second <= raised(raised(wanted[k - 1].second));
+            };
+            for (end = begin + 1; end < wanted.size() && near(end);)
                 ++end;
-            slopesAround(wanted.begin() + std::ptrdiff_t(begin), wanted.begin() + std::ptrdiff_t(end), slopes);
+            slopesAround(wanted.begin() + std::ptrdiff_t(begin),
+                         wanted.begin() + std::ptrdiff_t(end), slopes);
         }
     }
 
@@ -1078,7 +1089,8 @@ private:
                 const OrdersAt bottom = ordersAtInfinity(m_points, false, m_finitePairs);
                 lower = {bottom.below, 0, -infinity};
             } else {
-                const double low = lowest == infinity ? largestDouble * (1 - width) : lowest - reach(lowest);
+                const double low =
+                    lowest == infinity ? largestDouble * (1 - width) : lowest - reach(lowest);
                 const OrdersAt orders = ordersAt(m_points, Threshold::atValue(low), m_progress);
                 lower = {orders.below, orders.countBelow, m_exact ? low : raised(low)};
             }
@@ -1086,7 +1098,8 @@ private:
                 const OrdersAt top = ordersAtInfinity(m_points, true, m_finitePairs);
                 upper = {top.atOrBelow, m_finitePairs, infinity};
             } else {
-                const double high = highest == -infinity ? -largestDouble * (1 - width) : highest + reach(highest);
+                const double high =
+                    highest == -infinity ? -largestDouble * (1 - width) : highest + reach(highest);
                 const OrdersAt orders = ordersAt(m_points, Threshold::atValue(high), m_progress);
                 upper = {orders.atOrBelow, orders.countAtOrBelow, m_exact ? high : lowered(high)};
             }
@@ -1321,8 +1334,9 @@ PassingBablokFit passingBablokFit(const QVector<double> &x, const QVector<double
     const Points points = sortedPoints(x, y);
     const auto sameX = [&](int a, int b) { return points.x[size_t(a)] == points.x[size_t(b)]; };
     const qint64 equalX = pairsInRuns(int(n), sameX);
-    const qint64 identical = pairsInRuns(
-        int(n), [&](int a, int b) { return sameX(a, b) && points.y[size_t(a)] == points.y[size_t(b)]; });
+    const qint64 identical = pairsInRuns(int(n), [&](int a, int b) {
+        return sameX(a, b) && points.y[size_t(a)] == points.y[size_t(b)];
+    });
     // Kendall's pairs: with x_a < x_b, y_a > y_b are the reversals of y in the order of x, y.
     qint64 discordant = 0;
     qint64 equalY = 0;

@@ -219,7 +219,8 @@ void addDeming(const ScaledPairs &pairs, const RegressionOptions &options, Exten
     const int n = pairs.x.size();
     QVector<Line> leftOut;
     if (weighted) {
-        leftOut = weightedDemingLinesLeavingOneOut(pairs.x, pairs.y, lambda, interceptTolerance).lines;
+        leftOut =
+            weightedDemingLinesLeavingOneOut(pairs.x, pairs.y, lambda, interceptTolerance).lines;
     } else {
         leftOut = demingLinesLeavingOneOut(pairs.x, pairs.y, lambda);
     }
