@@ -246,13 +246,13 @@ qint64 sortCountingInversions(std::vector<T> &items, Less less)
             size_t i = from;
             size_t j = middle;
             size_t k = from;
+            // Without branches: on random data the branch would go either way.
             while (i < middle && j < to) {
-                if (less(items[j], items[i])) {
-                    inversions += qint64(middle - i);
-                    merged[k++] = items[j++];
-                } else {
-                    merged[k++] = items[i++];
-                }
+                const bool right = less(items[j], items[i]);
+                merged[k++] = right ? items[j] : items[i];
+                inversions += right ? qint64(middle - i) : 0;
+                j += right;
+                i += !right;
             }
             k = std::copy(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(middle),
                           merged.begin() + std::ptrdiff_t(k))
@@ -406,21 +406,25 @@ double roundedKeys(const Points &points, const Threshold &threshold, std::vector
 }
 
 // Sorts by rounded key, keeping the order of points among equal keys: a radix sort on the
-// keys' codes.
+// top 33 bits of the keys' codes (sign, exponent and 21 bits of the fraction), which leaves
+// few keys alike; each run of those is then sorted on the whole code.
 void sortByKey(std::vector<Keyed> &items)
 {
+    const auto before = [](const Keyed &a, const Keyed &b) {
+        return a.code < b.code || (a.code == b.code && a.point < b.point);
+    };
     const size_t n = items.size();
     if (n < 4096) {
-        std::stable_sort(items.begin(), items.end(),
-                         [](const Keyed &a, const Keyed &b) { return a.code < b.code; });
+        std::sort(items.begin(), items.end(), before);
         return;
     }
     // Digits of 11 bits: few enough buckets for the cache.
     constexpr int digitBits = 11;
+    constexpr int lowestBit = 64 - 3 * digitBits;
     constexpr std::uint64_t digitMask = (1 << digitBits) - 1;
     std::vector<Keyed> sorted(n, Keyed(0, 0, false));
     std::vector<size_t> starts(digitMask + 2);
-    for (int shift = 0; shift < 64; shift += digitBits) {
+    for (int shift = lowestBit; shift < 64; shift += digitBits) {
         std::fill(starts.begin(), starts.end(), 0);
         for (const Keyed &item : items)
             ++starts[((item.code >> shift) & digitMask) + 1];
@@ -430,6 +434,15 @@ void sortByKey(std::vector<Keyed> &items)
         for (const Keyed &item : items)
             sorted[starts[(item.code >> shift) & digitMask]++] = item;
         items.swap(sorted);
+    }
+    for (size_t begin = 0; begin < n;) {
+        size_t end = begin + 1;
+        while (end < n && items[end].code >> lowestBit == items[begin].code >> lowestBit)
+            ++end;
+        if (end - begin > 1)
+            std::sort(items.begin() + std::ptrdiff_t(begin), items.begin() + std::ptrdiff_t(end),
+                      before);
+        begin = end;
     }
 }
 
