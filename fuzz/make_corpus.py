@@ -169,6 +169,47 @@ ANALYSIS_SEEDS = {
     "few_rows": analysis_seed(BLAND_ALTMAN, 1, b"A,B\n1,2\n3,\n"),
 }
 
+# Passing-Bablok input layout (see fuzz_passingbablok.cpp): a header byte with the
+# quantile in bits 0-1 and the kind of readings in bits 2-3, then x and y in turn.
+Z_196, Z_258, Z_1, Z_05 = range(4)
+QUARTERS, HUNDREDTHS_PB, DOUBLES, MIXED = (k << 2 for k in range(4))
+
+
+def passing_bablok(header, xs, ys):
+    data = bytes([header])
+    for x, y in zip(xs, ys):
+        for value in (x, y):
+            if header & 0x0c == QUARTERS:
+                data += struct.pack("<b", round(value * 4))
+            elif header & 0x0c == HUNDREDTHS_PB:
+                data += struct.pack("<h", round(value * 100))
+            else:
+                data += struct.pack("<d", value)
+    return data
+
+
+RANGE = range(40)
+PASSING_BABLOK_SEEDS = {
+    "worked_pair": passing_bablok(Z_196 | HUNDREDTHS_PB, WORKED_X, WORKED_Y),
+    "quarters_many_ties": passing_bablok(Z_196 | QUARTERS, [i % 7 / 2 for i in RANGE],
+                                         [(i * 3) % 5 / 4 + i % 7 / 2 for i in RANGE]),
+    "slope_minus_one": passing_bablok(Z_258 | HUNDREDTHS_PB, [i / 10 for i in RANGE],
+                                      [7.1 - i / 10 + (i % 3) * 0.3 for i in RANGE]),
+    "falling_with_x_ties": passing_bablok(Z_1 | HUNDREDTHS_PB, [i // 4 for i in RANGE],
+                                          [20 - 0.37 * i + (i % 5) * 0.11 for i in RANGE]),
+    "doubles_last_bits": passing_bablok(Z_196 | DOUBLES,
+                                        [1 + (i % 9) * 2 ** -52 for i in RANGE],
+                                        [1 + (i % 5) * 2 ** -51 for i in RANGE]),
+    "doubles_tiny_and_large": passing_bablok(Z_05 | DOUBLES,
+                                             [1e-300 * (i + 1) if i % 2 else 1e100 * i for i in RANGE],
+                                             [5e-324 * i if i % 3 else 1e50 * i for i in RANGE]),
+    # Mixed: selector 4 makes y = +-x plus tenths, selector 3 nudges the previous reading.
+    "mixed_lines_and_near_ties": bytes([Z_196 | MIXED]) + b"".join(
+        bytes([1]) + struct.pack("<h", 37 * i) + bytes([4, i % 7 * 2 + (i % 2)])
+        + (bytes([3, 2]) if i % 4 == 0 else b"")
+        for i in RANGE),
+}
+
 
 def write(target, seeds):
     folder = HERE / "corpus" / target
@@ -182,3 +223,4 @@ if __name__ == "__main__":
     write("fuzz_import", IMPORT_SEEDS)
     write("fuzz_numberreader", NUMBER_SEEDS)
     write("fuzz_analyses", ANALYSIS_SEEDS)
+    write("fuzz_passingbablok", PASSING_BABLOK_SEEDS)

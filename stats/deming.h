@@ -1,6 +1,8 @@
 #ifndef CONCORDA_STATS_DEMING_H
 #define CONCORDA_STATS_DEMING_H
 
+#include "progress.h"
+
 #include <QVector>
 
 #include <limits>
@@ -45,6 +47,19 @@ struct WeightedDemingFit
 // interceptTolerance, or after maximumWeightingRounds rounds.
 WeightedDemingFit weightedDemingFit(const QVector<double> &x, const QVector<double> &y,
                                     double lambda, double interceptTolerance, int skip = -1);
+
+struct WeightedDemingJackknife
+{
+    QVector<Line> lines;  // the fit without each pair in turn; NaN where it has no line
+    bool stopped = false; // the progress callback asked to stop; lines is empty
+};
+
+// weightedDemingFit without each pair in turn, as weightedDemingFit with `skip` computes
+// it, in O(n) per round of all refits together where their lines stay near the full
+// sample's (the usual case when n is large) and O(n) per round of a refit elsewhere.
+WeightedDemingJackknife weightedDemingLinesLeavingOneOut(
+    const QVector<double> &x, const QVector<double> &y, double lambda, double interceptTolerance,
+    const ProgressCallback &progress = ProgressCallback());
 
 } // namespace stats
 

@@ -2,6 +2,7 @@
 #define CONCORDA_STATS_PASSINGBABLOK_H
 
 #include "deming.h"
+#include "progress.h"
 
 #include <QVector>
 
@@ -17,13 +18,17 @@ struct PassingBablokFit
     double slopeUpper = 0;
     double interceptLower = 0;
     double interceptUpper = 0;
+    bool stopped = false; // the progress callback asked to stop; no figure holds
 };
 
 // Passing and Bablok's shifted median of the pairwise slopes with its confidence interval
 // at the normal quantile z, and the median intercepts that go with the slope and its
 // limits. A limit is -inf or +inf where the interval reaches past the smallest or largest
 // slope; the slope itself is infinite when most pairs share a reference value.
-PassingBablokFit passingBablokFit(const QVector<double> &x, const QVector<double> &y, double z);
+// The slopes are selected without forming them, in O(n log n) expected time and O(n)
+// memory; the figures are those of sorting all n(n - 1)/2 slopes as computed in double.
+PassingBablokFit passingBablokFit(const QVector<double> &x, const QVector<double> &y, double z,
+                                  const ProgressCallback &progress = ProgressCallback());
 
 // Passing and Bablok's cusum statistic H of the residual signs about the line, taken in
 // the order of the points along it.

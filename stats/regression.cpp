@@ -122,14 +122,6 @@ QString dataProblem(const QVector<double> &x, const QVector<double> &y,
                                              "needs at least 3")
                                      .arg(name, pairs));
     }
-    if (options.method == RegressionMethod::PassingBablok && n > maximumPassingBablokPairs)
-        return notComputed(name, QObject::tr("%1 has %2 complete pairs with the Gold Standard, "
-                                             "and Passing–Bablok, which compares every pair with "
-                                             "every other, takes at most %3 (Deming takes any "
-                                             "number)")
-                                     .arg(name)
-                                     .arg(n)
-                                     .arg(maximumPassingBablokPairs));
     if (options.method == RegressionMethod::WeightedDeming && n > maximumWeightedDemingPairs)
         return notComputed(name, QObject::tr("%1 has %2 complete pairs with the Gold Standard, "
                                              "and weighted Deming, whose intervals refit the line "
@@ -228,9 +220,8 @@ void addDeming(const ScaledPairs &pairs, const RegressionOptions &options, Exten
     const int n = pairs.x.size();
     QVector<Line> leftOut;
     if (weighted) {
-        leftOut.resize(n);
-        for (int i = 0; i < n; ++i)
-            leftOut[i] = weightedDemingFit(pairs.x, pairs.y, lambda, interceptTolerance, i).line;
+        leftOut =
+            weightedDemingLinesLeavingOneOut(pairs.x, pairs.y, lambda, interceptTolerance).lines;
     } else {
         leftOut = demingLinesLeavingOneOut(pairs.x, pairs.y, lambda);
     }

@@ -60,12 +60,11 @@ struct RegressionFigures
     QVector<DecisionLevelBias> biasAt; // one per decision level, in the order given
 };
 
-// Passing-Bablok forms n(n - 1)/2 slopes and keeps them: about 100 MB at this many pairs.
-constexpr qint64 maximumPassingBablokPairs = 5000;
-
-// Weighted Deming refits the line without each pair in turn for its intervals, each refit
-// a few rounds over all pairs: about 2 s at this many pairs.
-constexpr qint64 maximumWeightedDemingPairs = 10000;
+// Weighted Deming refits the line without each pair in turn for its intervals; the refits'
+// rounds take their sums from expansions about the full sample's line, O(n) in all: about
+// 3 s at this many pairs. (Data where refits stray far from the full sample's line need a
+// pass over the pairs per round, as before.)
+constexpr qint64 maximumWeightedDemingPairs = 1000000;
 
 // Weighted Deming stops reweighting after this many rounds if the line has not settled.
 constexpr int maximumWeightingRounds = 30;
@@ -82,8 +81,7 @@ QString regressionOptionsProblem(const RegressionOptions &options, OptionNames n
 
 // Why the regression of the compared variable `name` on the reference cannot be computed
 // (the options, a reading that is not finite, fewer than 3 complete pairs, all reference
-// values equal, more pairs than Passing-Bablok or weighted Deming takes, a line that is
-// not finite), as one
+// values equal, more pairs than weighted Deming takes, a line that is not finite), as one
 // sentence in the user's terms naming `name`; empty when it can be computed. It fits the
 // line to find out (for Passing-Bablok that is most of the work): regressionFigures checks
 // and computes in one pass.
