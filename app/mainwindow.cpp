@@ -59,11 +59,11 @@ void MainWindow::createActions()
 {
     openAction = new QAction(tr("&Open"), this);
     closeAction = new QAction(tr("&Close"), this);
-    closeAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_W));
+    closeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     undoAction = new QAction(tr("&Undo"), this);
-    undoAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_Z));
+    undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     redoAction = new QAction(tr("&Redo"), this);
-    redoAction->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z));
+    redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     copyAction = new QAction(tr("&Copy"), this);
     copyAction->setShortcut(QKeySequence::Copy);
     cutAction = new QAction(tr("Cu&t"), this);
@@ -77,11 +77,11 @@ void MainWindow::createActions()
     blandAltmanAction = new QAction(tr("&Bland–Altman…"), this);
     regressionAction = new QAction(tr("&Regression…"), this);
     saveAction = new QAction(tr("&Save"), this);
-    saveAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_S));
+    saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     saveAsAction = new QAction(tr("Save &As…"), this);
-    saveAsAction->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_S));
+    saveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     quitAction = new QAction(tr("&Quit"), this);
-    quitAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_Q));
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     deleteAction = new QAction(tr("&Delete"), this);
     deleteAction->setShortcut(QKeySequence::Delete);
     aboutQtAction = new QAction(tr("About &Qt"), this);
