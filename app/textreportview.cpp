@@ -2,8 +2,14 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QPagedPaintDevice>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFragment>
 #include <QUrl>
+
+#include <memory>
 
 namespace {
 
@@ -22,11 +28,32 @@ QImage embeddedImage(const QString &address)
     return QImage::fromData(bytes);
 }
 
+// A document that loads nothing itself: only what was registered with addResource() is
+// there. QTextDocument's own loading reads any local file the HTML names, and when it finds
+// no image, the layout reads an image path itself; an empty image stops that.
+class RegisteredResourcesOnly : public QTextDocument
+{
+public:
+    using QTextDocument::QTextDocument;
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        Q_UNUSED(name)
+        if (type != QTextDocument::ImageResource)
+            return QVariant();
+        QImage nothing(1, 1, QImage::Format_ARGB32);
+        nothing.fill(Qt::transparent);
+        return nothing;
+    }
+};
+
 } // namespace
 
 TextReportView::TextReportView(QWidget *parent)
     : QTextBrowser(parent)
 {
+    setDocument(new RegisteredResourcesOnly(this));
     setOpenLinks(false);
     setOpenExternalLinks(false);
 }
@@ -43,12 +70,29 @@ bool TextReportView::hasSelection() const
     return textCursor().hasSelection();
 }
 
-// Reached only for what the document's resources do not hold: nothing is fetched.
-QVariant TextReportView::loadResource(int type, const QUrl &name)
+// The document on paper, each plot narrowed to the width of the page where it is wider:
+// QTextDocument::print() keeps a margin of 2 cm on either side and draws an image at its
+// size, so that a plot as wide as the window would be cut off at the right.
+void TextReportView::print(QPagedPaintDevice *printer) const
 {
-    Q_UNUSED(type)
-    Q_UNUSED(name)
-    return QVariant();
+    const std::unique_ptr<QTextDocument> printed(document()->clone(document()));
+    const qreal margins = 2 * 2 / 2.54 * 72;
+    const qreal pageWidth = (printer->pageLayout().fullRectPoints().width() - margins) * logicalDpiX() / 72.0;
+    for (QTextBlock block = printed->begin(); block != printed->end(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            QTextImageFormat image = fragment.fragment().charFormat().toImageFormat();
+            if (!image.isValid() || image.width() <= pageWidth)
+                continue;
+            image.setHeight(image.height() * pageWidth / image.width());
+            image.setWidth(pageWidth);
+            QTextCursor cursor(printed.get());
+            cursor.setPosition(fragment.fragment().position());
+            cursor.setPosition(fragment.fragment().position() + fragment.fragment().length(),
+                               QTextCursor::KeepAnchor);
+            cursor.setCharFormat(image);
+        }
+    }
+    printed->print(printer);
 }
 
 // Each <img src="data:..."> of the document, registered under the very address the

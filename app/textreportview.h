@@ -3,6 +3,8 @@
 
 #include <QTextBrowser>
 
+class QPagedPaintDevice;
+
 // A report shown by Qt's own rich-text engine, for builds without QtWebKit. It shows the
 // document as the analysis made it and nothing from elsewhere: the plots, which the
 // document carries as data: addresses, are decoded into the document's resources before it
@@ -17,8 +19,7 @@ public:
 
     void showReport(const QString &html);
     bool hasSelection() const;
-
-    QVariant loadResource(int type, const QUrl &name) override;
+    void print(QPagedPaintDevice *printer) const;
 
 private:
     void registerEmbeddedImages(const QString &html);

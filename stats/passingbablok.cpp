@@ -189,9 +189,10 @@ double cusumStatistic(const QVector<double> &x, const QVector<double> &y, const 
     const double aboveScore = bothSides ? std::sqrt(double(below) / double(above)) : 0;
     const double belowScore = bothSides ? -std::sqrt(double(above) / double(below)) : 0;
 
-    QVector<double> along(n);
+    QVector<double> along;
+    along.reserve(n);
     for (int i = 0; i < n; ++i)
-        along[i] = x[i] + b * y[i];
+        along.append(x[i] + b * y[i]);
     std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&along](int i, int j) { return along[i] < along[j]; });

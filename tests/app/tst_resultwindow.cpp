@@ -58,6 +58,7 @@ private slots:
     void failedSaveKeepsOldFile();
     void saveHtmlThroughDialog();
     void copyWithoutSelection();
+    void copySelection();
 
 private:
     QTemporaryDir dir;
@@ -136,6 +137,12 @@ void tst_ResultWindow::savesEveryForm()
     QVERIFY(bytes.startsWith(start));
     if (fileName == "report.html")
         QCOMPARE(QString::fromUtf8(bytes), report.html);
+#ifndef CONCORDA_WEBKIT
+    // The rich-text view prints the plots with the document at once (the web view loads
+    // them in the event loop, which has not run here).
+    if (fileName == "report.pdf")
+        QVERIFY(bytes.contains("/Subtype /Image"));
+#endif
     if (fileName == "plot.svg")
         QVERIFY(bytes.contains(QStringLiteral(">B − Ref</text>").toUtf8()));
 }
@@ -176,6 +183,16 @@ void tst_ResultWindow::copyWithoutSelection()
     const QMimeData *mime = QGuiApplication::clipboard()->mimeData();
     QCOMPARE(mime->html(), report.html);
     QVERIFY(!qvariant_cast<QImage>(mime->imageData()).isNull());
+}
+
+// With text selected, the selection alone, as plain text too.
+void tst_ResultWindow::copySelection()
+{
+    ResultWindow window(Report{QStringLiteral("<p>only <b>this</b></p>"), {}});
+    selectAllShown(window.view());
+    QGuiApplication::clipboard()->clear();
+    window.onCopy();
+    QCOMPARE(QGuiApplication::clipboard()->text().trimmed(), QStringLiteral("only this"));
 }
 
 QTEST_MAIN(tst_ResultWindow)

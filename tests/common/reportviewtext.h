@@ -11,15 +11,24 @@
 #include "textreportview.h"
 #endif
 
-// What a result window's view shows and whether it would run a script, asked the way its
-// engine answers: the web view through its frame and settings; the rich-text browser has
-// no script engine at all.
+// What a result window's view shows, selecting all of it, and whether it would run a
+// script, done the way its engine does: the web view through its frame, page and
+// settings; the rich-text browser has no script engine at all.
 inline QString shownText(const ReportView *view)
 {
 #ifdef CONCORDA_WEBKIT
     return view->page()->mainFrame()->toPlainText();
 #else
     return view->toPlainText();
+#endif
+}
+
+inline void selectAllShown(ReportView *view)
+{
+#ifdef CONCORDA_WEBKIT
+    view->triggerPageAction(QWebPage::SelectAll);
+#else
+    view->selectAll();
 #endif
 }
 
