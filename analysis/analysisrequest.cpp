@@ -17,7 +17,7 @@ Report runAnalysisDialog(AnalysisDialog &dialog, const QStringList &variables,
     columns.referenceName = dialog.goldStandard();
     columns.gold = readColumn(columns.referenceName);
     columns.names = dialog.otherData();
-    for (const QString &name : qAsConst(columns.names))
+    for (const QString &name : std::as_const(columns.names))
         columns.others.append(readColumn(name));
     QString problem;
     const Report report = build(columns, &problem);

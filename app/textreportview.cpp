@@ -63,6 +63,7 @@ void TextReportView::showReport(const QString &html)
     document()->clear();
     registerEmbeddedImages(html);
     setHtml(html);
+    putImagesOnLinesOfTheirOwn();
 }
 
 bool TextReportView::hasSelection() const
@@ -93,6 +94,24 @@ void TextReportView::print(QPagedPaintDevice *printer) const
         }
     }
     printed->print(printer);
+}
+
+// QTextDocument puts an image that follows a heading into the heading's line, where the
+// heading would stand at the foot of the plot; as in a browser, each image starts a line.
+void TextReportView::putImagesOnLinesOfTheirOwn()
+{
+    QTextDocument *shown = document();
+    for (QTextBlock block = shown->begin(); block != shown->end(); block = block.next()) {
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const int position = fragment.fragment().position();
+            if (fragment.fragment().charFormat().isImageFormat() && position > block.position()) {
+                QTextCursor cursor(shown);
+                cursor.setPosition(position);
+                cursor.insertBlock(QTextBlockFormat());
+                break;
+            }
+        }
+    }
 }
 
 // Each <img src="data:..."> of the document, registered under the very address the

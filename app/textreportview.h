@@ -23,6 +23,7 @@ public:
 
 private:
     void registerEmbeddedImages(const QString &html);
+    void putImagesOnLinesOfTheirOwn();
 };
 
 #endif

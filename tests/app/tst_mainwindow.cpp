@@ -86,7 +86,7 @@ DataViewWidget *viewOf(MainWindow &window)
 void showActive(MainWindow &window)
 {
     window.show();
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
 }
 
@@ -184,7 +184,7 @@ void tst_MainWindow::ctrlQCloses()
 {
     MainWindow window;
     window.show();
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
     QVERIFY(!window.isVisible());

@@ -38,12 +38,14 @@ void tst_TextReportView::embeddedPlotShows()
     plot.fill(Qt::red);
     const QString address = pngAddress(plot);
     TextReportView view;
-    view.showReport(QStringLiteral("<p>before</p><img src=\"%1\" width=\"80\" height=\"60\" alt=\"plot\">").arg(address));
+    view.showReport(QStringLiteral("<h3>A</h3><img src=\"%1\" width=\"80\" height=\"60\" alt=\"plot\">").arg(address));
     const QImage shown = qvariant_cast<QImage>(
         view.document()->resource(QTextDocument::ImageResource, QUrl(address)));
     QCOMPARE(shown.size(), plot.size());
     QCOMPARE(shown.pixelColor(5, 5), QColor(Qt::red));
     QVERIFY(view.toHtml().contains(QStringLiteral("src=\"%1\"").arg(address)));
+    // The plot on a line of its own below its heading, as a browser shows it.
+    QCOMPARE(view.toPlainText(), QStringLiteral(u"A\n\uFFFC"));
 }
 
 // A file beside the report, a web address and a style sheet are all refused, although the
