@@ -181,7 +181,7 @@ void tst_TdiCp::libraryErrors()
     QFETCH(LibraryCall, call);
     QFETCH(QString, expected);
     qInstallMessageHandler(captureMessage);
-    const QString outcome = libraryError(call);
+    const QString outcome = inBoost174Words(libraryError(call));
     qInstallMessageHandler(nullptr);
     QVERIFY2(outcome.contains(expected) && outcome.contains(QStringLiteral("_error: ")),
              qPrintable(outcome));
