@@ -74,6 +74,7 @@ fi
 
 step "Building the package"
 inside bash -c 'source /concorda/scripts/setup.sh && CONCORDA_ROOT=/concorda &&
+    CONCORDA_PACKAGES+=(dpkg-dev file) && concorda_install_packages &&
     concorda_build /concorda/build -DCMAKE_INSTALL_PREFIX=/usr -DCONCORDA_PACKAGING=ON >/dev/null &&
     cd /concorda/build && cpack -G DEB -B /package >/dev/null'
 deb=$(cd "$root/package" && ls concorda_*.deb)
