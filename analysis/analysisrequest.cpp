@@ -9,6 +9,8 @@
 
 #include <qcustomplot.h>
 
+#include <utility>
+
 namespace analysis {
 
 namespace {
@@ -22,7 +24,7 @@ stats::AnalysisInput chosenInput(const AnalysisDialog &dialog, const ColumnReade
     input.referenceName = csv::withoutFinalCarriageReturn(dialog.goldStandard());
     input.reference = readColumn(dialog.goldStandard());
     input.labels = dialog.otherData();
-    for (const QString &label : qAsConst(input.labels)) {
+    for (const QString &label : std::as_const(input.labels)) {
         input.names.append(csv::withoutFinalCarriageReturn(label));
         input.compared.append(readColumn(label));
     }
@@ -47,7 +49,7 @@ Report analysisReport(const stats::Analysis &analysis, const stats::AnalysisInpu
     report.plots = result->plots();
     QStringList images;
     QCustomPlot canvas;
-    for (const stats::PlotModel &plot : qAsConst(report.plots)) {
+    for (const stats::PlotModel &plot : std::as_const(report.plots)) {
         plots::drawPlot(&canvas, plot);
         images.append(plots::plotDataUri(&canvas));
     }

@@ -23,6 +23,8 @@
 #include <QUndoGroup>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 
 const char recentFilesKey[] = "recentFiles";
@@ -58,11 +60,11 @@ void MainWindow::createActions()
 {
     openAction = new QAction(tr("&Open"), this);
     closeAction = new QAction(tr("&Close"), this);
-    closeAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_W));
+    closeAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     undoAction = new QAction(tr("&Undo"), this);
-    undoAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_Z));
+    undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     redoAction = new QAction(tr("&Redo"), this);
-    redoAction->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z));
+    redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     copyAction = new QAction(tr("&Copy"), this);
     copyAction->setShortcut(QKeySequence::Copy);
     cutAction = new QAction(tr("Cu&t"), this);
@@ -82,11 +84,11 @@ void MainWindow::createActions()
         analysisActions.append(action);
     }
     saveAction = new QAction(tr("&Save"), this);
-    saveAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_S));
+    saveAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     saveAsAction = new QAction(tr("Save &As…"), this);
-    saveAsAction->setShortcut(QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_S));
+    saveAsAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     quitAction = new QAction(tr("&Quit"), this);
-    quitAction->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_Q));
+    quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     deleteAction = new QAction(tr("&Delete"), this);
     deleteAction->setShortcut(QKeySequence::Delete);
     aboutQtAction = new QAction(tr("About &Qt"), this);
@@ -134,7 +136,7 @@ void MainWindow::makeConnections()
     connect(closeAction, SIGNAL(triggered()), dataVarWidget, SLOT(onCloseFile()));
     connect(quitAction, SIGNAL(triggered()), this, SLOT(close()));
     connect(agreementAction, SIGNAL(triggered()), this, SLOT(onAgreement()));
-    for (QAction *action : qAsConst(analysisActions))
+    for (QAction *action : std::as_const(analysisActions))
         connect(action, SIGNAL(triggered()), this, SLOT(onAnalysis()));
     connect(meanAction, SIGNAL(triggered()), this, SLOT(onAMean()));
     connect(standardDeviationAction, SIGNAL(triggered()), this, SLOT(onAStdDev()));

@@ -16,8 +16,13 @@
 #include <QPrinter>
 #include <QSaveFile>
 #include <QTemporaryDir>
+
+#ifdef CONCORDA_WEBKIT
 #include <QWebSettings>
 #include <QWebView>
+#else
+#include "textreportview.h"
+#endif
 
 #include <qcustomplot.h>
 
@@ -46,14 +51,18 @@ QString fileNamePart(const QString &name)
 ResultWindow::ResultWindow(const analysis::Report &report, QWidget *parent)
     : QMainWindow(parent)
     , shown(report)
-    , webView(new QWebView)
+    , reportView(new ReportView)
 {
-    QWebSettings *settings = webView->settings();
+#ifdef CONCORDA_WEBKIT
+    QWebSettings *settings = reportView->settings();
     settings->setAttribute(QWebSettings::JavascriptEnabled, false);
     settings->setAttribute(QWebSettings::PluginsEnabled, false);
     settings->setAttribute(QWebSettings::LocalContentCanAccessRemoteUrls, false);
-    webView->setHtml(report.html, QUrl());
-    setCentralWidget(webView);
+    reportView->setHtml(report.html, QUrl());
+#else
+    reportView->showReport(report.html);
+#endif
+    setCentralWidget(reportView);
     createMenus();
     if (!report.plots.isEmpty())
         resize(900, 760);
@@ -89,9 +98,9 @@ void ResultWindow::createMenus()
     copy->setShortcut(QKeySequence::Copy);
 }
 
-QWebView *ResultWindow::view() const
+ReportView *ResultWindow::view() const
 {
-    return webView;
+    return reportView;
 }
 
 const analysis::Report &ResultWindow::report() const
@@ -119,7 +128,7 @@ bool ResultWindow::savePdf(const QString &fileName, QString *error) const
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printed);
         printer.setCreator(QStringLiteral("Concorda"));
-        webView->print(&printer);
+        reportView->print(&printer);
     }
     QFile file(printed);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -188,15 +197,19 @@ void ResultWindow::onPrint()
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted)
-        webView->print(&printer);
+        reportView->print(&printer);
 }
 
 // With text selected in the report, the selection; otherwise the whole report, as the
 // analysis placed it on the clipboard when it finished.
 void ResultWindow::onCopy()
 {
-    if (webView->hasSelection()) {
-        webView->triggerPageAction(QWebPage::Copy);
+    if (reportView->hasSelection()) {
+#ifdef CONCORDA_WEBKIT
+        reportView->triggerPageAction(QWebPage::Copy);
+#else
+        reportView->copy();
+#endif
         return;
     }
     analysis::copyReportToClipboard(shown);

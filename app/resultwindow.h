@@ -7,11 +7,20 @@
 
 class QAction;
 class QMenu;
-class QWebView;
 
-// A window that shows one finished report: the HTML document in a web view that runs no
-// script and reaches for nothing outside the document, and the commands to keep it: save it
-// as HTML or PDF, print it, copy it, and save each of its plots as PNG, SVG or PDF.
+// The widget that shows a report: QtWebKit's web view where the build has it (Qt 5),
+// otherwise Qt's own rich-text browser. Both are given the same document.
+#ifdef CONCORDA_WEBKIT
+class QWebView;
+using ReportView = QWebView;
+#else
+class TextReportView;
+using ReportView = TextReportView;
+#endif
+
+// A window that shows one finished report: the HTML document in a view that runs no script
+// and reaches for nothing outside the document, and the commands to keep it: save it as
+// HTML or PDF, print it, copy it, and save each of its plots as PNG, SVG or PDF.
 class ResultWindow : public QMainWindow
 {
     Q_OBJECT
@@ -20,7 +29,7 @@ public:
     explicit ResultWindow(const analysis::Report &report, QWidget *parent = nullptr);
     ~ResultWindow() override;
 
-    QWebView *view() const;
+    ReportView *view() const;
     const analysis::Report &report() const;
 
     // The file-writing steps of the commands, without their dialogs. Each writes the whole
@@ -42,7 +51,7 @@ private:
     void showSaveError(const QString &fileName, const QString &reason);
 
     analysis::Report shown;
-    QWebView *webView;
+    ReportView *reportView;
 };
 
 #endif

@@ -13,8 +13,13 @@ QVariant cellNumber(const QString &text)
     // accepts the words "nan" and "inf", which are no reading of a subject: left in, one such
     // cell would turn every figure of its column pair into NaN. They count as missing, like
     // "1e999", which toDouble already refuses as out of range.
+    // Qt 5 reads U+2212 MINUS SIGN as "-", Qt 6.8 no longer does: mapped here, so that every
+    // build reads a cell alike.
+    static const QChar minusSign(0x2212);
     bool ok = false;
-    const double value = text.toDouble(&ok);
+    const double value = text.contains(minusSign)
+                             ? QString(text).replace(minusSign, QLatin1Char('-')).toDouble(&ok)
+                             : text.toDouble(&ok);
     return ok && std::isfinite(value) ? QVariant(value) : QVariant();
 }
 

@@ -6,7 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringRef>
+#include <QStringView>
 
 namespace csv {
 
@@ -86,23 +86,29 @@ QString decodeText(const QByteArray &bytes)
 CsvTable parseTable(const QString &text, QChar delimiter)
 {
     CsvTable table;
-    // split() and splitRef() keep empty parts by default: an empty line is a row, and
-    // the empty part after a final line feed is the grid's spare row.
-    const QVector<QStringRef> lines = text.splitRef(QLatin1Char('\n'));
-    table.names = lines.first().toString().split(delimiter);
-    const int columnCount = table.names.size();
+    // Every part counts, empty ones too: an empty line is a row, and the empty part after
+    // a final line feed is the grid's spare row.
+    const QStringView whole(text);
+    qsizetype lineStart = 0;
+    qsizetype lineEnd = whole.indexOf(QLatin1Char('\n'));
+    table.names = whole.mid(0, lineEnd < 0 ? whole.size() : lineEnd).toString().split(delimiter);
+    const int columnCount = int(table.names.size());
 
-    table.rows.reserve(lines.size() - 1);
-    for (int i = 1; i < lines.size(); ++i) {
-        const QVector<QStringRef> fields = lines.at(i).split(delimiter);
-        const int kept = qMin(fields.size(), columnCount);
+    while (lineEnd >= 0) {
+        lineStart = lineEnd + 1;
+        lineEnd = whole.indexOf(QLatin1Char('\n'), lineStart);
+        const QStringView line = whole.mid(lineStart, (lineEnd < 0 ? whole.size() : lineEnd) - lineStart);
         QStringList row;
-        row.reserve(kept);
-        for (int column = 0; column < kept; ++column) {
-            QString field = fields.at(column).toString();
+        qsizetype fieldStart = 0;
+        while (row.size() < columnCount) {
+            const qsizetype fieldEnd = line.indexOf(delimiter, fieldStart);
+            QString field = line.mid(fieldStart, (fieldEnd < 0 ? line.size() : fieldEnd) - fieldStart).toString();
             // Decimal commas become points, so that 1,5 reads as 1.5 later on.
             field.replace(QLatin1Char(','), QLatin1Char('.'));
             row.append(field);
+            if (fieldEnd < 0)
+                break;
+            fieldStart = fieldEnd + 1;
         }
         table.rows.append(row);
     }

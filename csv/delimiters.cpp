@@ -3,7 +3,7 @@
 #include "csvtable.h"
 
 #include <QStringList>
-#include <QStringRef>
+#include <QStringView>
 
 namespace csv {
 
@@ -19,7 +19,7 @@ QString entryForDelimiter(QChar delimiter)
 
 QString suggestedDelimiterEntry(const QString &text)
 {
-    const QStringRef firstLine = text.leftRef(text.indexOf(QLatin1Char('\n')));
+    const QStringView firstLine = QStringView(text).left(text.indexOf(QLatin1Char('\n')));
     for (const char candidate : {'\t', ';', ',', ' '}) {
         if (firstLine.contains(QLatin1Char(candidate)))
             return entryForDelimiter(QLatin1Char(candidate));

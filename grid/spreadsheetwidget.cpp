@@ -14,6 +14,7 @@
 #include <QUndoStack>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -84,7 +85,7 @@ public:
 
     void redo() override
     {
-        for (const CellChange &change : qAsConst(changes))
+        for (const CellChange &change : std::as_const(changes))
             putCell(grid, change.row, change.column, change.after);
         if (appendsRow)
             grid->appendRow();
@@ -95,7 +96,7 @@ public:
     {
         if (appendsRow)
             grid->removeRow(grid->rowCount() - 1);
-        for (const CellChange &change : qAsConst(changes))
+        for (const CellChange &change : std::as_const(changes))
             putCell(grid, change.row, change.column, change.before);
         show();
     }
@@ -247,7 +248,7 @@ void SpreadSheetWidget::onCopy()
 
     QStringList line;
     int lineRow = indexes.first().row();
-    for (const QModelIndex &index : qAsConst(indexes)) {
+    for (const QModelIndex &index : std::as_const(indexes)) {
         if (index.row() != lineRow) {
             copyBuffer.append(line);
             line.clear();
@@ -275,7 +276,7 @@ void SpreadSheetWidget::onPaste()
     const int rows = rowCount();
     const int columns = columnCount();
     QVector<CellText> cells;
-    for (const QStringList &line : qAsConst(copyBuffer)) {
+    for (const QStringList &line : std::as_const(copyBuffer)) {
         if (row >= rows)
             break;
         for (int i = 0; i < line.size() && leftColumn + i < columns; ++i)

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace stats {
@@ -292,7 +293,7 @@ struct Subject
 void balance(QVector<Subject> &subjects, UnifiedAgreementFigures &figures)
 {
     std::map<int, qint64> subjectsWithCount;
-    for (const Subject &s : qAsConst(subjects))
+    for (const Subject &s : std::as_const(subjects))
         if (!s.nonPositive && s.goldCount == s.otherCount && s.goldCount > 0)
             ++subjectsWithCount[s.goldCount];
     qint64 most = 0;
@@ -428,7 +429,7 @@ UnifiedAgreementFigures unifiedAgreement(const QStringList &subjects, const QVec
     // Means over subjects (divisor n): of the method means and within-subject variances.
     const double n = figures.n;
     double sumX = 0, sumY = 0, sumWx = 0, sumWy = 0;
-    for (const Subject &s : qAsConst(tally))
+    for (const Subject &s : std::as_const(tally))
         if (s.used) {
             sumX += s.goldMean;
             sumY += s.otherMean;
@@ -439,7 +440,7 @@ UnifiedAgreementFigures unifiedAgreement(const QStringList &subjects, const QVec
     const double withinX = sumWx / n, withinY = sumWy / n;
     const double bias = meanX - meanY;
     double sumVx = 0, sumVy = 0, sumC = 0, sumDd = 0;
-    for (const Subject &s : qAsConst(tally))
+    for (const Subject &s : std::as_const(tally))
         if (s.used) {
             const double cx = s.goldMean - meanX, cy = s.otherMean - meanY;
             sumVx += cx * cx;
@@ -459,7 +460,7 @@ UnifiedAgreementFigures unifiedAgreement(const QStringList &subjects, const QVec
     Matrix<4> pooled{};
     Matrix<2> goldOnly{};
     Matrix<2> otherOnly{};
-    for (const Subject &s : qAsConst(tally))
+    for (const Subject &s : std::as_const(tally))
         if (s.used) {
             const double cx = s.goldMean - meanX, cy = s.otherMean - meanY;
             const double wx = s.goldSquares / (m - 1), wy = s.otherSquares / (m - 1);

@@ -60,6 +60,15 @@ void tst_CsvTable::decodeText_data()
         << QStringLiteral(u"\uFFFD1,2\uFFFD\n");
     QTest::newRow("truncated sequence at the end") << QByteArray("x\xe2\x82")
                                                    << QStringLiteral(u"x\uFFFD\uFFFD");
+    // One replacement character per byte of a sequence that is no UTF-8, as Qt 5 decoded.
+    QTest::newRow("overlong NUL") << QByteArray("\xc0\x80" "a") << QStringLiteral(u"\uFFFD\uFFFDa");
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80" "b")
+                                       << QStringLiteral(u"\uFFFD\uFFFD\uFFFDb");
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80" "c")
+                                     << QStringLiteral(u"\uFFFD\uFFFD\uFFFD\uFFFDc");
+    QTest::newRow("sequence broken by ASCII") << QByteArray("\xe2(\xa1" "d")
+                                              << QStringLiteral(u"\uFFFD(\uFFFDd");
+    QTest::newRow("noncharacter kept") << QByteArray("\xef\xbf\xbe") << QStringLiteral(u"\uFFFE");
 }
 
 void tst_CsvTable::decodeText()

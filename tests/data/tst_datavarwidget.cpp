@@ -18,6 +18,8 @@
 #include <QUndoStack>
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
@@ -434,7 +436,7 @@ void tst_DataVarWidget::descriptiveReports()
     DataVarWidget container;
     // Two columns named A: the second must give its own figures. Row 3 holds text.
     openInto(container, writeFile(dir, "values.csv", "A,A,C\n1,10,\n2,20,x\n3,,\nNA,,\n"));
-    for (const QTableWidgetSelectionRange &range : qAsConst(selection))
+    for (const QTableWidgetSelectionRange &range : std::as_const(selection))
         currentView(container)->setRangeSelected(range, true);
     QGuiApplication::clipboard()->setText(QStringLiteral("held before"));
 

@@ -18,6 +18,7 @@
 #include "delimiters.h"
 
 #include <memory>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -483,7 +484,7 @@ void tst_ImportExport::saveRoundTrip_data()
             files.append(dir.filePath(name));
     }
     QVERIFY(files.size() >= 17);
-    for (const QString &file : qAsConst(files)) {
+    for (const QString &file : std::as_const(files)) {
         QByteArray bytes;
         QString reason;
         QVERIFY2(csv::readFile(file, &bytes, &reason), qPrintable(reason));

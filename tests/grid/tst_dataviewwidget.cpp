@@ -9,6 +9,8 @@
 #include <QUndoStack>
 #include <QtTest>
 
+#include <utility>
+
 namespace {
 
 QStringList headersOf(const DataViewWidget &view)
@@ -332,7 +334,7 @@ void tst_DataViewWidget::getVarValues()
     DataViewWidget view(texts.size(), names.size());
     fill(view, texts);
     view.setVarNames(names);
-    for (const QString &line : qAsConst(diagnostics))
+    for (const QString &line : std::as_const(diagnostics))
         QTest::ignoreMessage(QtDebugMsg, qPrintable(line));
 
     QCOMPARE(view.getVarValues(name), values);
@@ -375,7 +377,7 @@ void tst_DataViewWidget::selectedColumns()
     QFETCH(QVector<int>, columns);
 
     DataViewWidget view(5, 4);
-    for (const QTableWidgetSelectionRange &range : qAsConst(ranges))
+    for (const QTableWidgetSelectionRange &range : std::as_const(ranges))
         view.setRangeSelected(range, true);
     QCOMPARE(view.selectedColumns(), columns);
 }

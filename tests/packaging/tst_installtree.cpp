@@ -339,9 +339,17 @@ void tst_InstallTree::desktopEntry()
 void tst_InstallTree::metainfo()
 {
     const QString fileName = path(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(appId));
+    // AppStream 1.0 (Debian 13) warns that the metainfo names no homepage, which the
+    // project does not have yet; any other warning or error fails.
     const Run validate = run(QStringLiteral("appstreamcli"),
                              {QStringLiteral("validate"), QStringLiteral("--no-net"), fileName});
-    QVERIFY2(validate.finished && validate.exitCode == 0, qPrintable(describe(validate)));
+    QVERIFY2(validate.finished, qPrintable(describe(validate)));
+    bool onlyHomepageMissing = validate.exitCode != 0;
+    for (const QByteArray &line : validate.standardOutput.split('\n')) {
+        if ((line.startsWith("E:") || line.startsWith("W:")) && !line.endsWith(": url-homepage-missing"))
+            onlyHomepageMissing = false;
+    }
+    QVERIFY2(validate.exitCode == 0 || onlyHomepageMissing, qPrintable(describe(validate)));
 
     QFile file(fileName);
     QVERIFY(file.open(QIODevice::ReadOnly));

@@ -181,7 +181,7 @@ void tst_TdiCp::libraryErrors()
     QFETCH(LibraryCall, call);
     QFETCH(QString, expected);
     qInstallMessageHandler(captureMessage);
-    const QString outcome = libraryError(call);
+    const QString outcome = inBoost174Words(libraryError(call));
     qInstallMessageHandler(nullptr);
     QVERIFY2(outcome.contains(expected) && outcome.contains(QStringLiteral("_error: ")),
              qPrintable(outcome));
@@ -222,8 +222,10 @@ void tst_TdiCp::diagnosticLine_data()
     QTest::addColumn<QStringList>("expected");
 
     const QVector<double> y{1, 3, 3, 5, 5.5};
+    // The columns as QDebug writes a vector: Qt 6 calls it by its new name, QList.
+    const QString vector = QT_VERSION >= QT_VERSION_CHECK(6, 0, 0) ? "QList" : "QVector";
     QTest::newRow("random CP") << LibraryCall([=] { cp(oneToFive, y, 1, false, Mode::Random); })
-                               << QStringList{"QVector(1, 2, 3, 4, 5) - QVector(1, 3, 3, 5, 5.5)"};
+                               << QStringList{QString("%1(1, 2, 3, 4, 5) - %1(1, 3, 3, 5, 5.5)").arg(vector)};
     QTest::newRow("fixed CP") << LibraryCall([=] { cp(oneToFive, y, 1, false, Mode::Fixed); })
                               << QStringList{};
     QTest::newRow("random CP limit")

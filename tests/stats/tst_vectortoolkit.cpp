@@ -135,7 +135,7 @@ void tst_VectorToolkit::libraryErrors()
 {
     QFETCH(LibraryCall, call);
     QFETCH(QString, expected);
-    const QString outcome = libraryError(call);
+    const QString outcome = inBoost174Words(libraryError(call));
     QVERIFY2(outcome.startsWith(QStringLiteral("domain_error: ")) && outcome.endsWith(expected),
              qPrintable(outcome));
 }
