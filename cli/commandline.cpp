@@ -267,6 +267,15 @@ bool readAnalysisOptions(const QCommandLineParser &parser, const QVector<Analysi
         request->options.set(spec.name, value);
     }
     for (const stats::OptionSpec &spec : specs) {
+        if (!parser.isSet(commandLineName(spec)))
+            continue;
+        for (const QString &target : spec.shorthandFor) {
+            const stats::OptionSpec *each = stats::findOption(specs, target);
+            if (each && !parser.isSet(commandLineName(*each)))
+                request->options.set(target, request->options.value(spec.name));
+        }
+    }
+    for (const stats::OptionSpec &spec : specs) {
         if (!parser.isSet(commandLineName(spec)) || stats::optionApplies(spec, specs, request->options))
             continue;
         if (spec.subjectUse == stats::OptionSpec::SubjectUse::WithSubject && request->subject.isEmpty()) {

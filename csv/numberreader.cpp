@@ -95,6 +95,7 @@ double cellValue(const Unit *begin, const Unit *end)
         return viewNumber(begin, end);
 
     char buffer[longestShortCell];
+    buffer[0] = '\0'; // the loop below writes it (first < last); said here for the compiler
     char *out = buffer;
     for (const Unit *unit = first; unit < last; ++unit) {
         const unsigned code = codeOf(*unit);
@@ -134,6 +135,20 @@ bool isSpareLine(const Unit *line, const Unit *lineEnd, unsigned delimiter, int 
 template<typename Unit>
 QString viewText(const Unit *begin, const Unit *end)
 {
+    return cellText(begin, end).replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
+// An ASCII cell without a comma, the usual subject identifier, is its own text: one
+// conversion, without the decoding of UTF-8 around it.
+template<>
+QString viewText<char>(const char *begin, const char *end)
+{
+    const bool plain = std::all_of(begin, end, [](char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code > 0 && code < 0x80 && c != ',';
+    });
+    if (plain)
+        return QString::fromLatin1(begin, int(end - begin));
     return cellText(begin, end).replace(QLatin1Char(','), QLatin1Char('.'));
 }
 

@@ -35,6 +35,8 @@ OptionsForm::OptionsForm(const QVector<stats::OptionSpec> &specs, QFormLayout *f
     , specs(specs)
 {
     for (const stats::OptionSpec &spec : specs) {
+        if (!spec.shorthandFor.isEmpty())
+            continue;
         QWidget *widget = makeField(spec);
         widget->setToolTip(spec.toolTip);
         fields.insert(spec.name, widget);
@@ -131,6 +133,10 @@ stats::OptionValues OptionsForm::values() const
     values.setSubjectColumn(subjectColumn);
     for (const stats::OptionSpec &spec : specs) {
         QWidget *widget = fields.value(spec.name);
+        if (!widget) {
+            values.set(spec.name, spec.defaultValue);
+            continue;
+        }
         switch (spec.type) {
         case stats::OptionType::Number: {
             const QComboBox *choice = alternatives.value(spec.name);
@@ -187,6 +193,8 @@ void OptionsForm::updateFields()
     }
     const stats::OptionValues chosen = values();
     for (const stats::OptionSpec &spec : specs) {
+        if (!fields.contains(spec.name))
+            continue;
         const bool applies = stats::optionApplies(spec, specs, chosen);
         QComboBox *choice = alternatives.value(spec.name);
         if (choice)

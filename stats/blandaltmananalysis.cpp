@@ -133,6 +133,8 @@ public:
         FieldOutput output;
         output.analysis = QStringLiteral("bland-altman");
         output.options = {{QStringLiteral("reference"), referenceName}};
+        if (!replicateColumns.isEmpty())
+            output.options.push_back({QStringLiteral("subject"), replicatesSection.subjectName});
         output.options.insert(output.options.end(), recordedOptions.begin(), recordedOptions.end());
         for (int i = 0; i < figures.size(); ++i) {
             const BlandAltmanFigures &f = figures.at(i);

@@ -375,7 +375,7 @@ Record optionsRecord(const QVector<OptionSpec> &specs, const OptionValues &value
 {
     Record record;
     for (const OptionSpec &spec : specs) {
-        if (spec.plotOnly
+        if (spec.plotOnly || !spec.shorthandFor.isEmpty()
             || (spec.subjectUse == OptionSpec::SubjectUse::WithSubject && !values.subjectColumn()))
             continue;
         FieldValue value;

@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QVector>
 
@@ -78,6 +79,10 @@ struct OptionSpec
     // ("replicates" for an error ratio estimated from the data); the value is then the
     // name, a text.
     QVector<OptionChoice> alternatives;
+    // A command-line shorthand that sets these options at once (one TDI allowance for every
+    // level); each of them given on its own wins. The dialog shows the options themselves,
+    // and the outputs record them, not the shorthand.
+    QStringList shorthandFor;
     QString toolTip;
     QString placeholder; // a list's dialog field shows it while empty
 

@@ -4,6 +4,7 @@ namespace stats {
 
 // Each analysis's declaration, from its own file.
 const Analysis &agreementAnalysis();
+const Analysis &replicateAgreementAnalysis();
 const Analysis &blandAltmanAnalysis();
 const Analysis &regressionAnalysis();
 
@@ -12,6 +13,7 @@ const QVector<const Analysis *> &analyses()
 {
     static const QVector<const Analysis *> all = {
         &agreementAnalysis(),
+        &replicateAgreementAnalysis(),
         &blandAltmanAnalysis(),
         &regressionAnalysis(),
     };

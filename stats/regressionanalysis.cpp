@@ -98,6 +98,8 @@ public:
         FieldOutput output;
         output.analysis = QStringLiteral("regression");
         output.options = {{QStringLiteral("reference"), input.referenceName}};
+        if (withReplicates)
+            output.options.push_back({QStringLiteral("subject"), input.subjectName});
         output.options.insert(output.options.end(), recordedOptions.begin(), recordedOptions.end());
         for (int i = 0; i < figures.size(); ++i) {
             const RegressionFigures &f = figures.at(i);

@@ -51,6 +51,11 @@ QString subjectKey(const QString &cell)
                            });
     if (digits)
         return cell;
+    // A cell that starts with a letter cannot read as a number unless it spells one (nan,
+    // inf): the common "S12" is kept as it stands too, once it has no space at its end.
+    const QChar first = cell.isEmpty() ? QChar() : cell.at(0);
+    if (first.isLetter() && !QStringLiteral("nNiI").contains(first) && !cell.back().isSpace())
+        return cell;
     const QString text = cell.trimmed();
     if (text.isEmpty())
         return text;

@@ -2,7 +2,7 @@
 
 #include "pairquantities.h"
 
-#include <QHashFunctions>
+#include <QCoreApplication>
 
 #include <boost/math/constants/constants.hpp>
 
@@ -15,6 +15,11 @@
 namespace stats {
 
 namespace {
+
+class UnifiedAgreement
+{
+    Q_DECLARE_TR_FUNCTIONS(UnifiedAgreement)
+};
 
 template <std::size_t K>
 using Vector = std::array<double, K>;
@@ -232,47 +237,6 @@ QVector<double> scaledReadings(const QVector<double> &readings, int rows, bool p
     return scaled;
 }
 
-// Numbers the distinct subject keys in order of first appearance; -1 for no subject. An
-// open-addressing table of each key's first row, at most half full, so that a million
-// subjects cost no allocation each; a row of the same subject as the row before it is not
-// looked up at all.
-QVector<int> subjectNumbers(const QStringList &subjects, int rows, int *count)
-{
-    struct Slot
-    {
-        uint hash;
-        int firstRow = -1;
-        int number;
-    };
-    const int keyed = std::min(rows, int(subjects.size()));
-    std::size_t capacity = 16;
-    while (capacity < 2 * std::size_t(keyed))
-        capacity *= 2;
-    const uint mask = uint(capacity - 1);
-    std::vector<Slot> table(capacity);
-    QVector<int> numberOfRow(rows, -1);
-    int numbers = 0;
-    for (int r = 0; r < keyed; ++r) {
-        const QString &key = subjects.at(r);
-        if (key.isEmpty())
-            continue;
-        if (r > 0 && numberOfRow.at(r - 1) >= 0 && key == subjects.at(r - 1)) {
-            numberOfRow[r] = numberOfRow.at(r - 1);
-            continue;
-        }
-        const uint hash = qHash(key);
-        uint at = hash & mask;
-        while (table[at].firstRow >= 0
-               && (table[at].hash != hash || subjects.at(table[at].firstRow) != key))
-            at = (at + 1) & mask;
-        if (table[at].firstRow < 0)
-            table[at] = {hash, r, numbers++};
-        numberOfRow[r] = table[at].number;
-    }
-    *count = numbers;
-    return numberOfRow;
-}
-
 // One subject's readings of the two methods: counts, then means and within-subject sums
 // of squares once the subject is known to be used.
 struct Subject
@@ -323,24 +287,28 @@ QString balanceProblem(const UnifiedAgreementFigures &f, const QString &gold, co
 {
     QString problem;
     if (f.m == 0)
-        problem = QStringLiteral("No subject has readings of both %1 and %2 in equal numbers, "
-                                 "which agreement with replicates needs.")
+        problem = UnifiedAgreement::tr("No subject has readings of both %1 and %2 in equal "
+                                       "numbers, which agreement with replicates needs.")
                       .arg(other, gold);
     else if (f.m == 1)
-        problem = QStringLiteral("Most subjects have a single reading of %1 and of %2, so "
-                                 "how well each agrees with itself cannot be estimated. "
-                                 "Agreement with replicates needs at least two readings of "
-                                 "each per subject; for single readings use Agreement.")
+        problem = UnifiedAgreement::tr("Most subjects have a single reading of %1 and of %2, so "
+                                       "how well each agrees with itself cannot be estimated. "
+                                       "Agreement with replicates needs at least two readings "
+                                       "of each per subject; for single readings use Agreement.")
                       .arg(other, gold);
     else if (f.n < 2)
-        problem = QStringLiteral("Only one subject has %1 readings of both %2 and %3; "
-                                 "agreement with replicates needs at least two.")
-                      .arg(f.m)
-                      .arg(other, gold);
-    if (!problem.isEmpty() && f.leftOutBecause.nonPositiveReading > 0)
-        problem += QStringLiteral(" %1 subject(s) were left out for a reading of zero or "
-                                  "below, which Proportional cannot take.")
-                       .arg(f.leftOutBecause.nonPositiveReading);
+        problem = UnifiedAgreement::tr("Only one subject has %1 readings of both %2 and %3; "
+                                       "agreement with replicates needs at least two.")
+                      .arg(QString::number(f.m), other, gold);
+    const qint64 nonPositive = f.leftOutBecause.nonPositiveReading;
+    if (!problem.isEmpty() && nonPositive > 0)
+        problem += QLatin1Char(' ')
+                   + (nonPositive == 1
+                          ? UnifiedAgreement::tr("1 subject was left out for a reading of zero "
+                                                 "or below, which Proportional cannot take.")
+                          : UnifiedAgreement::tr("%1 subjects were left out for a reading of "
+                                                 "zero or below, which Proportional cannot take.")
+                                .arg(nonPositive));
     return problem;
 }
 
@@ -350,18 +318,18 @@ QString unifiedAgreementOptionsProblem(const UnifiedAgreementOptions &options)
 {
     const auto inside = [](double value) { return value > 0 && value < 1; };
     if (!inside(options.alpha))
-        return QStringLiteral("Alpha must lie between 0 and 1.");
+        return UnifiedAgreement::tr("Alpha must lie between 0 and 1.");
     if (!inside(options.cpAllowance))
-        return QStringLiteral("The CP Allowance must lie between 0 and 1.");
+        return UnifiedAgreement::tr("The CP Allowance must lie between 0 and 1.");
     // The normal quantiles of 1 - alpha and 1 - (1 - p) / 2 must be finite.
     if (!(1.0 - options.alpha < 1.0))
-        return QStringLiteral("Alpha is too close to 0.");
+        return UnifiedAgreement::tr("Alpha is too close to 0.");
     if (!(1.0 - (1.0 - options.cpAllowance) / 2.0 < 1.0))
-        return QStringLiteral("The CP Allowance is too close to 1.");
+        return UnifiedAgreement::tr("The CP Allowance is too close to 1.");
     for (double allowance :
          {options.tdiAllowanceIntra, options.tdiAllowanceInter, options.tdiAllowanceTotal})
         if (!(allowance > 0) || std::isinf(allowance))
-            return QStringLiteral("Every TDI Allowance must be a number above 0.");
+            return UnifiedAgreement::tr("Every TDI Allowance must be a number above 0.");
     return QString();
 }
 
@@ -376,18 +344,29 @@ UnifiedAgreementFigures unifiedAgreement(const QStringList &subjects, const QVec
                                          const UnifiedAgreementOptions &options,
                                          QString *problem)
 {
+    return unifiedAgreement(groupBySubject(subjects), gold, other, goldName, otherName, options,
+                            problem);
+}
+
+UnifiedAgreementFigures unifiedAgreement(const SubjectGroups &groups, const QVector<double> &gold,
+                                         const QVector<double> &other, const QString &goldName,
+                                         const QString &otherName,
+                                         const UnifiedAgreementOptions &options,
+                                         QString *problem)
+{
     UnifiedAgreementFigures figures;
     *problem = unifiedAgreementOptionsProblem(options);
     if (!problem->isEmpty())
         return figures;
 
-    // Group the rows by subject and count each subject's usable readings.
-    const int rows = std::max({subjects.size(), gold.size(), other.size()});
+    // Count each subject's usable readings; a row beyond the subject column has no subject.
+    const int rows = std::max({int(groups.subjectOfRow.size()), int(gold.size()), int(other.size())});
     const QVector<double> x = scaledReadings(gold, rows, options.proportional);
     const QVector<double> y = scaledReadings(other, rows, options.proportional);
-    int subjectCount = 0;
-    const QVector<int> subjectOfRow = subjectNumbers(subjects, rows, &subjectCount);
-    QVector<Subject> tally(subjectCount);
+    QVector<int> subjectOfRow = groups.subjectOfRow;
+    subjectOfRow.resize(rows);
+    std::fill(subjectOfRow.begin() + groups.subjectOfRow.size(), subjectOfRow.end(), -1);
+    QVector<Subject> tally(groups.subjectCount());
     for (int r = 0; r < rows; ++r) {
         const bool hasReading = !std::isnan(x.at(r)) || !std::isnan(y.at(r));
         if (subjectOfRow.at(r) < 0) {

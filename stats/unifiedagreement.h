@@ -1,6 +1,8 @@
 #ifndef CONCORDA_STATS_UNIFIEDAGREEMENT_H
 #define CONCORDA_STATS_UNIFIEDAGREEMENT_H
 
+#include "replicates.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -119,8 +121,8 @@ QString unifiedAgreementOptionsProblem(const UnifiedAgreementOptions &options);
 // 8 up to p = 0.8, 1 above it (Lin et al. 2002 give 8 at p = 0.8 and 1 at p = 0.9).
 double rbsBound(double cpAllowance);
 
-// The unified agreement of other with gold. Row r holds subject key subjects[r] (compared as
-// text; empty: no subject) and one reading of each method, NaN or infinite when missing; a
+// The unified agreement of other with gold. Row r holds the subject cell subjects[r] (grouped
+// as groupBySubject groups them; empty: no subject) and one reading of each method, NaN or infinite when missing; a
 // column shorter than the others is missing from its end on. The pair is balanced first:
 // under proportional a subject with a reading <= 0 is left out; then m is the number of
 // readings of each method that most subjects have (a tie to the larger), and only subjects
@@ -130,6 +132,14 @@ double rbsBound(double cpAllowance);
 // the options are out of range, when no subject has readings of both, when m = 1 or when
 // fewer than two subjects are left; *problem is cleared otherwise.
 UnifiedAgreementFigures unifiedAgreement(const QStringList &subjects, const QVector<double> &gold,
+                                         const QVector<double> &other, const QString &goldName,
+                                         const QString &otherName,
+                                         const UnifiedAgreementOptions &options,
+                                         QString *problem);
+
+// The same with the rows already grouped by subject (groupBySubject), so that several
+// compared methods share one grouping.
+UnifiedAgreementFigures unifiedAgreement(const SubjectGroups &groups, const QVector<double> &gold,
                                          const QVector<double> &other, const QString &goldName,
                                          const QString &otherName,
                                          const UnifiedAgreementOptions &options,

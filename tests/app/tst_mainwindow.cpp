@@ -164,7 +164,7 @@ void tst_MainWindow::menus()
     QCOMPARE(actionTexts(menus[1]->menu()->actions()),
              QStringList({"&Undo", "&Redo", "", "Cu&t", "&Copy", "&Paste", "&Delete"}));
     QCOMPARE(actionTexts(menus[2]->menu()->actions()),
-             QStringList({"&Agreement", "&Bland–Altman…", "&Regression…", "", "&Mean",
+             QStringList({"&Agreement", "Agreement with re&plicates…", "&Bland–Altman…", "&Regression…", "", "&Mean",
                           "&Standard deviation"}));
     QCOMPARE(actionTexts(menus[3]->menu()->actions()), QStringList({"&About", "About &Qt"}));
 }
@@ -176,7 +176,7 @@ void tst_MainWindow::actionsInOrder()
         actionTexts(window.findChildren<QAction *>(QString(), Qt::FindDirectChildrenOnly));
     QCOMPARE(texts, QStringList({"&Open", "&Close", "&Undo", "&Redo", "&Copy", "Cu&t", "&Paste",
                                  "&About", "&Mean", "&Standard deviation", "&Agreement",
-                                 "&Bland–Altman…", "&Regression…", "&Save",
+                                 "Agreement with re&plicates…", "&Bland–Altman…", "&Regression…", "&Save",
                                  "Save &As…", "&Quit", "&Delete", "About &Qt"}));
 }
 

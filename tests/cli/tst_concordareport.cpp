@@ -217,7 +217,7 @@ void tst_ConcordaReport::failures_data()
         << QStringList{"--gold", "Ref", "--plot-dir", "plots", data} << 2
         << "--analysis agreement has no plots";
     QTest::newRow("unknown analysis") << QStringList{"--analysis", "deming", "--gold", "Ref", data}
-                                      << 2 << "--analysis must be agreement, bland-altman or regression, not \"deming\"";
+                                      << 2 << "--analysis must be agreement, replicate-agreement, bland-altman or regression, not \"deming\"";
     QTest::newRow("coverage out of range")
         << QStringList{"--analysis", "bland-altman", "--gold", "Ref", "--loa-coverage", "95", data}
         << 2 << "--loa-coverage must lie strictly between 0 and 1, not 95";
