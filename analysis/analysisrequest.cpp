@@ -7,7 +7,13 @@
 #include "plotdrawing.h"
 #include "plotexport.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProgressDialog>
+
 #include <qcustomplot.h>
+
+#include <memory>
 
 #include <utility>
 
@@ -35,6 +41,41 @@ stats::AnalysisInput chosenInput(const AnalysisDialog &dialog, const ColumnReade
     input.options = dialog.options();
     return input;
 }
+
+// A run that takes more than a second shows a progress dialog whose Cancel stops it.
+class ProgressWindow
+{
+public:
+    explicit ProgressWindow(QWidget *parent)
+        : parent(parent)
+    {
+        clock.start();
+    }
+
+    stats::ProgressCallback callback()
+    {
+        return [this](double done) {
+            if (!dialog && clock.elapsed() > 1000) {
+                dialog.reset(new QProgressDialog(QCoreApplication::translate("ProgressWindow", "Computing…"),
+                                                 QCoreApplication::translate("ProgressWindow", "Cancel"),
+                                                 0, 1000, parent));
+                dialog->setWindowModality(Qt::WindowModal);
+                dialog->setMinimumDuration(0);
+            }
+            if (dialog) {
+                dialog->setValue(int(done * 1000));
+                QCoreApplication::processEvents();
+                return !dialog->wasCanceled();
+            }
+            return true;
+        };
+    }
+
+private:
+    QWidget *parent;
+    QElapsedTimer clock;
+    std::unique_ptr<QProgressDialog> dialog;
+};
 
 } // namespace
 
@@ -71,7 +112,12 @@ Report requestAnalysis(QWidget *parent, const stats::Analysis &analysis,
         return Report();
 
     stats::Problem problem;
-    const Report report = analysisReport(analysis, chosenInput(dialog, readColumn, readTexts), &problem);
+    stats::AnalysisInput input = chosenInput(dialog, readColumn, readTexts);
+    ProgressWindow progress(parent);
+    input.progress = progress.callback();
+    const Report report = analysisReport(analysis, input, &problem);
+    if (problem.stopped)
+        return Report();
     if (!problem.isEmpty()) {
         CustomDialog message(parent);
         message.setMessage(problem.message, CustomDialog::tr("Error"), CustomDialog::tr("Accept"));

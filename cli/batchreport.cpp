@@ -3,6 +3,7 @@
 #include "batchtext.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QSaveFile>
 
@@ -49,6 +50,44 @@ bool writePlots(const QVector<PlotFile> &plots, const QString &directory, QStrin
     return true;
 }
 
+// The line on a terminal's standard error that a long run keeps up to date: shown only
+// after the first second, so that quick runs print nothing, and overwritten in place.
+class ProgressLine
+{
+public:
+    explicit ProgressLine(QIODevice *device)
+        : device(device)
+    {
+        clock.start();
+    }
+
+    stats::ProgressCallback callback()
+    {
+        return [this](double done) {
+            const int percent = int(done * 100);
+            if (clock.elapsed() < 1000 || percent == shownPercent)
+                return true;
+            shownPercent = percent;
+            device->write(QStringLiteral("\r%1: computing, %2 %")
+                              .arg(QLatin1String(programName))
+                              .arg(percent)
+                              .toLocal8Bit());
+            return true;
+        };
+    }
+
+    void clear()
+    {
+        if (shownPercent >= 0)
+            device->write("\r\033[K");
+    }
+
+private:
+    QIODevice *device;
+    QElapsedTimer clock;
+    int shownPercent = -1;
+};
+
 } // namespace
 
 int runReport(const QStringList &arguments, QIODevice *standardOutput, QIODevice *standardError,
@@ -58,7 +97,7 @@ int runReport(const QStringList &arguments, QIODevice *standardOutput, QIODevice
 }
 
 int runCommandLine(const CommandLine &line, QIODevice *standardOutput, QIODevice *standardError,
-                   const PlotRenderer &renderer)
+                   const PlotRenderer &renderer, bool showProgress)
 {
     if (line.action == CommandLine::Fail) {
         reportError(standardError, line.text);
@@ -67,7 +106,10 @@ int runCommandLine(const CommandLine &line, QIODevice *standardOutput, QIODevice
     if (line.action != CommandLine::Run)
         return writeAll(standardOutput, line.text.toLocal8Bit()) ? ExitSuccess : ExitOutput;
 
-    const Outcome report = buildReport(line.request, renderer);
+    ProgressLine progress(standardError);
+    const Outcome report = buildReport(line.request, renderer,
+                                       showProgress ? progress.callback() : stats::ProgressCallback());
+    progress.clear();
     if (report.exitCode != ExitSuccess) {
         reportError(standardError, report.error);
         return report.exitCode;

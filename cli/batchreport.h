@@ -16,8 +16,11 @@ namespace batch {
 // Writes the report or the help to standardOutput (or to the --output file, only when
 // complete) and the plot files into the --plot-dir folder, one error line to standardError,
 // and returns the exit code. `renderer` draws the plots; without it there are none.
+// With `showProgress` (standard error is a terminal), a run that takes more than a second
+// keeps one line on standard error saying how far it has come, and clears it at the end.
 int runCommandLine(const CommandLine &line, QIODevice *standardOutput,
-                   QIODevice *standardError, const PlotRenderer &renderer = PlotRenderer());
+                   QIODevice *standardError, const PlotRenderer &renderer = PlotRenderer(),
+                   bool showProgress = false);
 
 // The same for the arguments (the program name first) as the command line gives them.
 int runReport(const QStringList &arguments, QIODevice *standardOutput,

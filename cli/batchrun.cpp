@@ -195,7 +195,8 @@ QByteArray document(const stats::AnalysisResult &result, const ReportRequest &re
 
 } // namespace
 
-Outcome buildReport(const ReportRequest &request, const PlotRenderer &renderer)
+Outcome buildReport(const ReportRequest &request, const PlotRenderer &renderer,
+                    const stats::ProgressCallback &progress)
 {
     Outcome outcome;
     stats::AnalysisInput input;
@@ -203,6 +204,7 @@ Outcome buildReport(const ReportRequest &request, const PlotRenderer &renderer)
         outcome.exitCode = ExitUsage;
         return outcome;
     }
+    input.progress = progress;
     stats::Problem problem;
     const std::unique_ptr<stats::AnalysisResult> result =
         stats::runAnalysis(*request.analysis, input, stats::OptionNames::CommandLine, &problem);

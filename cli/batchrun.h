@@ -58,7 +58,9 @@ struct Outcome
 };
 
 // Reads the file, chooses the columns and computes the whole report, plots and all, in memory.
-Outcome buildReport(const ReportRequest &request, const PlotRenderer &renderer = PlotRenderer());
+// A long run tells `progress` how far it has come.
+Outcome buildReport(const ReportRequest &request, const PlotRenderer &renderer = PlotRenderer(),
+                    const stats::ProgressCallback &progress = stats::ProgressCallback());
 
 // File names for the plots of the columns `names`, one each, made of the name's letters,
 // digits, '-' and '.' (anything else becomes '_'), unique among themselves, with `suffix`.

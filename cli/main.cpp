@@ -12,6 +12,13 @@
 
 #include <qcustomplot.h>
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 
 QByteArray renderPlot(const stats::PlotModel &model, stats::PlotFormat format)
@@ -41,15 +48,17 @@ int main(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
     const batch::CommandLine line = batch::parseCommandLine(arguments);
+    // A long run says how far it has come, on a terminal only: a script's log stays clean.
+    const bool terminal = isatty(2);
     if (line.action == batch::CommandLine::Run && line.request.analysis->hasPlots()) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         quietDiagnosticsAndWarnings();
         QApplication application(argc, argv);
         QCoreApplication::setApplicationName(QStringLiteral("concorda-report"));
-        return batch::runCommandLine(line, &standardOutput, &standardError, renderPlot);
+        return batch::runCommandLine(line, &standardOutput, &standardError, renderPlot, terminal);
     }
     QCoreApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("concorda-report"));
-    return batch::runCommandLine(line, &standardOutput, &standardError);
+    return batch::runCommandLine(line, &standardOutput, &standardError, batch::PlotRenderer(), terminal);
 }

@@ -39,6 +39,13 @@ QString Analysis::optionsProblem(const OptionValues &, OptionNames) const
     return QString();
 }
 
+ProgressCallback progressOfPart(const ProgressCallback &whole, int part, int parts)
+{
+    if (!whole)
+        return ProgressCallback();
+    return [whole, part, parts](double done) { return whole((part + done) / parts); };
+}
+
 const Analysis *findAnalysis(const QString &id)
 {
     for (const Analysis *analysis : analyses()) {

@@ -4,6 +4,7 @@
 #include "namedfields.h"
 #include "optionspec.h"
 #include "plotmodel.h"
+#include "progress.h"
 
 #include <QString>
 #include <QStringList>
@@ -29,6 +30,7 @@ struct Problem
 {
     QString variable;
     QString message;
+    bool stopped = false; // the user stopped the run: nothing to tell, nothing to show
 
     bool isEmpty() const { return message.isEmpty(); }
 };
@@ -48,7 +50,12 @@ struct AnalysisInput
     QString subjectName;                 // empty: every row is a subject of its own
     QStringList subject;                 // the subject column's cell texts
     OptionValues options;
+    // Told now and then how far a long run has come; returning false stops it.
+    ProgressCallback progress;
 };
+
+// The progress of the part-th of `parts` equal parts of a run, as a share of the whole run.
+ProgressCallback progressOfPart(const ProgressCallback &whole, int part, int parts);
 
 // What a successful run gives.
 class AnalysisResult

@@ -127,9 +127,8 @@ QString dataProblem(const QVector<double> &x, const QVector<double> &y,
                                              "and weighted Deming, whose intervals refit the line "
                                              "without each pair in turn, takes at most %3 (Deming "
                                              "takes any number)")
-                                     .arg(name)
-                                     .arg(n)
-                                     .arg(maximumWeightedDemingPairs));
+                                     .arg(name, QString::number(n),
+                                          QString::number(maximumWeightedDemingPairs)));
     // With two different reference values some pair has a finite slope, so this also
     // covers "every slope undefined".
     if (std::all_of(x.cbegin(), x.cend(), [&x](double value) { return value == x[0]; }))
@@ -147,12 +146,22 @@ struct Outcome
     QString problem;
 };
 
+QString stoppedText()
+{
+    return QObject::tr("The regression was stopped before it finished.");
+}
+
 void addPassingBablok(const ScaledPairs &pairs, const RegressionOptions &options, Extent extent,
-                      const QString &name, Outcome *outcome)
+                      const QString &name, const ProgressCallback &progress, Outcome *outcome)
 {
     const PassingBablokFit fit =
-        passingBablokFit(pairs.x, pairs.y, normalCriticalValue(options.alpha));
+        passingBablokFit(pairs.x, pairs.y, normalCriticalValue(options.alpha), progress);
     RegressionFigures &f = outcome->figures;
+    if (fit.stopped) {
+        f.stopped = true;
+        outcome->problem = stoppedText();
+        return;
+    }
     if (!std::isfinite(fit.line.slope)) {
         outcome->problem = notComputed(
             name, QObject::tr("so many pairs of %1 share a Gold Standard value that the "
@@ -181,7 +190,7 @@ void addPassingBablok(const ScaledPairs &pairs, const RegressionOptions &options
 }
 
 void addDeming(const ScaledPairs &pairs, const RegressionOptions &options, Extent extent,
-               const QString &name, Outcome *outcome)
+               const QString &name, const ProgressCallback &progress, Outcome *outcome)
 {
     const double lambda = options.errorRatio;
     const bool weighted = options.method == RegressionMethod::WeightedDeming;
@@ -220,8 +229,14 @@ void addDeming(const ScaledPairs &pairs, const RegressionOptions &options, Exten
     const int n = pairs.x.size();
     QVector<Line> leftOut;
     if (weighted) {
-        leftOut =
-            weightedDemingLinesLeavingOneOut(pairs.x, pairs.y, lambda, interceptTolerance).lines;
+        const auto refits =
+            weightedDemingLinesLeavingOneOut(pairs.x, pairs.y, lambda, interceptTolerance, progress);
+        if (refits.stopped) {
+            f.stopped = true;
+            outcome->problem = stoppedText();
+            return;
+        }
+        leftOut = refits.lines;
     } else {
         leftOut = demingLinesLeavingOneOut(pairs.x, pairs.y, lambda);
     }
@@ -253,7 +268,8 @@ void addDeming(const ScaledPairs &pairs, const RegressionOptions &options, Exten
 }
 
 Outcome compute(const QVector<double> &x, const QVector<double> &y,
-                const RegressionOptions &options, const QString &name, Extent extent)
+                const RegressionOptions &options, const QString &name, Extent extent,
+                const ProgressCallback &progress = ProgressCallback())
 {
     Outcome outcome;
     outcome.figures.n = x.size();
@@ -269,17 +285,19 @@ Outcome compute(const QVector<double> &x, const QVector<double> &y,
 
     const ScaledPairs pairs = scaledPairs(x, y);
     if (options.method == RegressionMethod::PassingBablok)
-        addPassingBablok(pairs, options, extent, name, &outcome);
+        addPassingBablok(pairs, options, extent, name, progress, &outcome);
     else
-        addDeming(pairs, options, extent, name, &outcome);
+        addDeming(pairs, options, extent, name, progress, &outcome);
     if (outcome.problem.isEmpty() && !std::isfinite(outcome.figures.intercept))
         outcome.problem = notComputed(
             name, QObject::tr("the intercept of %1 is too large to compute with").arg(name));
     if (!outcome.problem.isEmpty()) {
         const RegressionFigures nothing;
+        const bool stopped = outcome.figures.stopped;
         outcome.figures = nothing;
         outcome.figures.n = x.size();
         outcome.figures.method = options.method;
+        outcome.figures.stopped = stopped;
     }
     return outcome;
 }
@@ -335,9 +353,9 @@ RegressionFigures regressionFigures(const QVector<QVariant> &other, const QVecto
 
 RegressionFigures regressionFigures(const QVector<double> &x, const QVector<double> &y,
                                     const RegressionOptions &options, const QString &name,
-                                    QString *problem)
+                                    QString *problem, const ProgressCallback &progress)
 {
-    Outcome outcome = compute(x, y, options, name, Extent::Everything);
+    Outcome outcome = compute(x, y, options, name, Extent::Everything, progress);
     if (problem)
         *problem = outcome.problem;
     return outcome.figures;

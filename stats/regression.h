@@ -2,6 +2,7 @@
 #define CONCORDA_STATS_REGRESSION_H
 
 #include "optionspec.h"
+#include "progress.h"
 
 #include <QString>
 #include <QVariant>
@@ -58,6 +59,7 @@ struct RegressionFigures
                            // than 1e-6 and the intercept by less than 1e-6 times the largest
                            // |reading| (a relative bound, so that units do not matter)
     QVector<DecisionLevelBias> biasAt; // one per decision level, in the order given
+    bool stopped = false;              // the progress callback asked the fit to stop
 };
 
 // Weighted Deming refits the line without each pair in turn for its intervals; the refits'
@@ -97,10 +99,12 @@ RegressionFigures regressionFigures(const QVector<QVariant> &other, const QVecto
                                     QString *problem);
 
 // The same on numbers already paired (x the reference, y compared): the subject means of
-// replicated readings, say.
+// replicated readings, say. A long fit reports its progress; when the callback asks it to
+// stop, the figures say `stopped` and *problem says so.
 RegressionFigures regressionFigures(const QVector<double> &x, const QVector<double> &y,
                                     const RegressionOptions &options, const QString &name,
-                                    QString *problem);
+                                    QString *problem,
+                                    const ProgressCallback &progress = ProgressCallback());
 
 } // namespace stats
 

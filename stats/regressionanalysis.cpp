@@ -238,9 +238,10 @@ public:
             QString message;
             points.append(completePairs(input.reference, input.compared.at(i)));
             figures.append(regressionFigures(points.last().x, points.last().y, options,
-                                             input.names.value(i), &message));
+                                             input.names.value(i), &message,
+                                             progressOfPart(input.progress, i, input.compared.size())));
             if (!message.isEmpty()) {
-                *problem = {input.names.value(i), message};
+                *problem = {input.names.value(i), message, figures.last().stopped};
                 return nullptr;
             }
         }
@@ -277,9 +278,10 @@ private:
                 }
             }
             points.append({subjectMeans(readings.reference), subjectMeans(readings.compared)});
-            figures.append(regressionFigures(points.last().x, points.last().y, options, name, &message));
+            figures.append(regressionFigures(points.last().x, points.last().y, options, name, &message,
+                                             progressOfPart(input.progress, i, input.compared.size())));
             if (!message.isEmpty()) {
-                *problem = {name, message};
+                *problem = {name, message, figures.last().stopped};
                 return nullptr;
             }
             const QString note = replicateReadingsNote(readings, name);

@@ -93,6 +93,8 @@ private slots:
     void requestThroughTheDialog();
     void nothingToShow_data();
     void nothingToShow();
+    void stoppedRunGivesNothing_data();
+    void stoppedRunGivesNothing();
 };
 
 void tst_AnalysisRequest::init()
@@ -344,6 +346,44 @@ void tst_AnalysisRequest::nothingToShow()
     QVERIFY(report.html.isEmpty());
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("held before"));
     QVERIFY2(message.contains(expected), qPrintable(message));
+}
+
+void tst_AnalysisRequest::stoppedRunGivesNothing_data()
+{
+    QTest::addColumn<int>("method");
+    QTest::newRow("Passing–Bablok") << 0;
+    QTest::newRow("weighted Deming") << 2;
+}
+
+// A long fit asks its caller now and then whether to go on; told to stop, the run gives no
+// report and says it was stopped, so that nothing is shown or placed on the clipboard.
+void tst_AnalysisRequest::stoppedRunGivesNothing()
+{
+    QFETCH(int, method);
+    const stats::Analysis &regression = analysisOf("regression");
+    stats::AnalysisInput in = input(regression, {});
+    in.reference.clear();
+    QVector<QVariant> compared;
+    for (int i = 0; i < 4000; ++i) {
+        in.reference.append(10.0 + (i * 7919 % 4001) / 10.0);
+        compared.append(in.reference.last().toDouble() * 1.02 + (i * 104729 % 101) / 100.0);
+    }
+    in.names = in.labels = QStringList{"A"};
+    in.compared = {compared};
+    in.options.set(QStringLiteral("method"), method);
+    int calls = 0;
+    bool withinRange = true;
+    in.progress = [&calls, &withinRange](double done) {
+        withinRange = withinRange && done >= 0.0 && done <= 1.0;
+        return ++calls < 2;
+    };
+    stats::Problem problem;
+    const Report report = analysis::analysisReport(regression, in, &problem);
+    QVERIFY(calls >= 2);
+    QVERIFY(withinRange);
+    QVERIFY(problem.stopped);
+    QVERIFY(report.html.isEmpty());
+    QVERIFY(report.plots.isEmpty());
 }
 
 QTEST_MAIN(tst_AnalysisRequest)
