@@ -205,6 +205,7 @@ Outcome buildReport(const ReportRequest &request, const PlotRenderer &renderer,
         return outcome;
     }
     input.progress = progress;
+    input.plots = renderer && (request.format == Format::Html || !request.plotDirectory.isEmpty());
     stats::Problem problem;
     const std::unique_ptr<stats::AnalysisResult> result =
         stats::runAnalysis(*request.analysis, input, stats::OptionNames::CommandLine, &problem);

@@ -52,6 +52,9 @@ struct AnalysisInput
     OptionValues options;
     // Told now and then how far a long run has come; returning false stops it.
     ProgressCallback progress;
+    // Whether the plots will be drawn: what only a plot shows (a confidence band) need not
+    // be computed for a CSV file.
+    bool plots = true;
 };
 
 // The progress of the part-th of `parts` equal parts of a run, as a share of the whole run.

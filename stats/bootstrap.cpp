@@ -290,7 +290,8 @@ QVector<int> bootstrapResample(int n, quint64 seed, int resample)
 
 PassingBablokBootstrap passingBablokBootstrap(const QVector<double> &x, const QVector<double> &y,
                                               const RegressionOptions &options,
-                                              const BootstrapOptions &bootstrap)
+                                              const BootstrapOptions &bootstrap,
+                                              const ProgressCallback &progress)
 {
     PassingBablokBootstrap result;
     result.resamples = bootstrap.resamples;
@@ -304,7 +305,15 @@ PassingBablokBootstrap passingBablokBootstrap(const QVector<double> &x, const QV
     QVector<double> sampleX(n);
     QVector<double> sampleY(n);
     fits.resampled.reserve(bootstrap.resamples);
+    // The jackknife leaves out one pair at a time, or above largestExactJackknife pairs one
+    // group of them (the pairs whose row number leaves the same remainder).
+    const int groups = std::min(n, largestExactJackknife);
+    const double work = bootstrap.resamples + groups;
     for (int b = 0; b < bootstrap.resamples; ++b) {
+        if (progress && b % 16 == 0 && !progress(b / work)) {
+            result.stopped = true;
+            return result;
+        }
         ResampleStream stream(bootstrap.seed, b);
         for (int i = 0; i < n; ++i) {
             const int row = stream.below(n);
@@ -317,15 +326,19 @@ PassingBablokBootstrap passingBablokBootstrap(const QVector<double> &x, const QV
         else
             ++result.failures;
     }
-    sampleX.resize(n - 1);
-    sampleY.resize(n - 1);
-    fits.leftOut.resize(n);
-    for (int skip = 0; skip < n; ++skip) {
-        for (int i = 0, k = 0; i < n; ++i) {
-            if (i == skip)
+    fits.leftOut.resize(groups);
+    for (int skip = 0; skip < groups; ++skip) {
+        if (progress && skip % 16 == 0 && !progress((bootstrap.resamples + skip) / work)) {
+            result.stopped = true;
+            return result;
+        }
+        sampleX.clear();
+        sampleY.clear();
+        for (int i = 0; i < n; ++i) {
+            if (i % groups == skip)
                 continue;
-            sampleX[k] = pairs.x[i];
-            sampleY[k++] = pairs.y[i];
+            sampleX.append(pairs.x[i]);
+            sampleY.append(pairs.y[i]);
         }
         fits.leftOut[skip] = unscaled(passingBablokLine(sampleX, sampleY), pairs.exponent);
     }
@@ -363,8 +376,7 @@ QVector<BandPoint> demingConfidenceBand(const QVector<double> &x, const QVector<
     if (options.method == RegressionMethod::WeightedDeming) {
         const double tolerance = 1e-6 * pairs.largest;
         full = weightedDemingFit(pairs.x, pairs.y, lambda, tolerance).line;
-        for (int i = 0; i < n; ++i)
-            leftOut[i] = weightedDemingFit(pairs.x, pairs.y, lambda, tolerance, i).line;
+        leftOut = weightedDemingLinesLeavingOneOut(pairs.x, pairs.y, lambda, tolerance).lines;
     } else {
         full = demingLine(pairs.x, pairs.y, lambda);
         leftOut = demingLinesLeavingOneOut(pairs.x, pairs.y, lambda);

@@ -68,8 +68,19 @@ struct BandPoint
     double upper = std::numeric_limits<double>::quiet_NaN();
 };
 
+// Above this many pairs the jackknife of the acceleration leaves out groups of pairs rather
+// than single pairs (the pairs whose row numbers leave the same remainder on division by
+// it): a delete-d jackknife, which keeps the acceleration's cost at this many refits.
+constexpr int largestExactJackknife = 1000;
+
+// Above this many pairs the Passing-Bablok bootstrap is not run: at 20,000 pairs its 1,999
+// refits take a minute or two, and an interval from the ranks of the slopes, which every
+// fit has, is already narrow.
+constexpr int largestBootstrapPairs = 20000;
+
 struct PassingBablokBootstrap
 {
+    bool stopped = false; // the progress callback asked to stop; no figure holds
     int resamples = 0; // B, as asked for
     quint64 seed = 0;
     // Resamples whose Passing-Bablok line is undefined: all reference values equal, or so
@@ -95,7 +106,8 @@ struct PassingBablokBootstrap
 // 2^64 mod n, so that every row is equally likely.
 PassingBablokBootstrap passingBablokBootstrap(const QVector<double> &x, const QVector<double> &y,
                                               const RegressionOptions &options,
-                                              const BootstrapOptions &bootstrap);
+                                              const BootstrapOptions &bootstrap,
+                                              const ProgressCallback &progress = ProgressCallback());
 
 // The row numbers of resample `resample` (from 0) of n pairs, as passingBablokBootstrap
 // draws them; none for n <= 0.

@@ -242,8 +242,11 @@ QString optionValueProblem(const OptionSpec &spec, const QVariant &value, Option
                 return QString();
         }
         const double number = value.toDouble();
-        if (spec.range.contains(number))
+        if (spec.range.contains(number) && (!spec.integer || number == std::floor(number)))
             return QString();
+        if (spec.integer)
+            return Options::tr("%1 must be a whole number and %2%3")
+                .arg(title, rangeText(spec.range), given(number, names));
         return Options::tr("%1 must %2%3").arg(title, rangeText(spec.range), given(number, names));
     }
     case OptionType::NumberList:

@@ -61,6 +61,7 @@ struct OptionSpec
     OptionType type = OptionType::Number;
     QVariant defaultValue; // a double, a choice's index, a flag's bool; lists start empty
     NumberRange range;     // numbers, and each number of a list
+    bool integer = false;  // only whole numbers (a count, a seed)
     int decimals = 3;      // the dialog's number field
     double step = 0.01;    // the dialog's number field
     QVector<OptionChoice> choices;

@@ -2,12 +2,15 @@
 // registry: its options, its run over the compared variables, its document, plots and
 // named fields.
 #include "analysis.h"
+#include "bootstrap.h"
 #include "completepairs.h"
 #include "regression.h"
 #include "regressionreport.h"
 #include "replicates.h"
 
 #include <QCoreApplication>
+
+#include <utility>
 
 namespace stats {
 
@@ -26,6 +29,9 @@ const QString alphaOption = QStringLiteral("alpha");
 const QString decisionLevels = QStringLiteral("decision-levels");
 const QString equalScales = QStringLiteral("equal-scales");
 const QString replicates = QStringLiteral("replicates");
+const QString bootstrapResamples = QStringLiteral("bootstrap");
+const QString seedOption = QStringLiteral("seed");
+const QString confidenceBand = QStringLiteral("confidence-band");
 // The error ratio's named value: estimated from the replicates.
 const QString fromReplicates = QStringLiteral("replicates");
 
@@ -53,19 +59,83 @@ QString methodName(RegressionMethod regressionMethod)
     return QStringLiteral("passing-bablok");
 }
 
+// The fit of one compared variable with what its plots and the bootstrap add.
+struct FittedColumn
+{
+    RegressionFigures figures;
+    CompletePairs points;     // the complete pairs, or the subject means of replicates
+    QVector<BandPoint> band;  // empty: no band
+    ResidualPlot residuals;
+    int bootstrapFailures = -1; // -1: no bootstrap of this fit
+};
+
+// The fit of the points, the intervals the bootstrap gives Passing–Bablok (of the bias at
+// the decision levels, and the band), the Deming band by the jackknife, the residuals. The
+// bootstrap runs where there is something to give: decision levels, or a band to draw,
+// and only up to largestBootstrapPairs pairs.
+FittedColumn fitColumn(CompletePairs points, const RegressionOptions &options,
+                       const OptionValues &values, bool plots, const QString &name,
+                       const ProgressCallback &progress, QString *problem, bool *stopped)
+{
+    FittedColumn column;
+    column.points = std::move(points);
+    const QVector<double> &x = column.points.x;
+    const QVector<double> &y = column.points.y;
+    column.figures = regressionFigures(x, y, options, name, problem, progressOfPart(progress, 0, 2));
+    *stopped = column.figures.stopped;
+    if (!problem->isEmpty())
+        return column;
+    const bool band = plots && values.flag(confidenceBand);
+    if (options.method == RegressionMethod::PassingBablok) {
+        if ((band || !options.decisionLevels.isEmpty()) && x.size() <= largestBootstrapPairs) {
+            const BootstrapOptions bootstrap{int(values.number(bootstrapResamples)),
+                                             quint64(values.number(seedOption))};
+            const PassingBablokBootstrap resampled =
+                passingBablokBootstrap(x, y, options, bootstrap, progressOfPart(progress, 1, 2));
+            if (resampled.stopped) {
+                *stopped = true;
+                *problem = Texts::tr("The bootstrap was stopped before it finished.");
+                return column;
+            }
+            column.bootstrapFailures = resampled.failures;
+            for (int k = 0; k < column.figures.biasAt.size() && k < resampled.biasAt.size(); ++k) {
+                column.figures.biasAt[k].lower = resampled.biasAt.at(k).lower;
+                column.figures.biasAt[k].upper = resampled.biasAt.at(k).upper;
+            }
+            if (band)
+                column.band = resampled.band;
+        }
+    } else if (band) {
+        column.band = demingConfidenceBand(x, y, options);
+    }
+    column.residuals = regressionResiduals(x, y, column.figures);
+    return column;
+}
+
+QVector<RegressionFigures> figuresOf(const QVector<FittedColumn> &columns)
+{
+    QVector<RegressionFigures> figures;
+    for (const FittedColumn &column : columns)
+        figures.append(column.figures);
+    return figures;
+}
+
 class RegressionResult : public AnalysisResult
 {
 public:
-    // `points` are the points each line is fitted to: the complete pairs, or the subject
-    // means of replicated readings.
     RegressionResult(const AnalysisInput &input, const QVector<OptionSpec> &specs,
-                     QVector<RegressionFigures> figures, QVector<CompletePairs> points)
+                     QVector<FittedColumn> columns)
         : input(input)
         , options(regressionOptions(input.options))
         , recordedOptions(optionsRecord(specs, input.options))
-        , figures(std::move(figures))
-        , points(std::move(points))
+        , columns(std::move(columns))
+        , figures(figuresOf(this->columns))
     {
+        resampling.resamples = int(input.options.number(bootstrapResamples));
+        resampling.seed = quint64(input.options.number(seedOption));
+        resampling.largestPairs = largestBootstrapPairs;
+        for (const FittedColumn &column : std::as_const(this->columns))
+            resampling.failures.append(column.bootstrapFailures);
     }
 
     void setReplicates(const RegressionReplicates &section)
@@ -74,15 +144,22 @@ public:
         withReplicates = true;
     }
 
+    // Two plots per compared variable: the scatter plot with the line and its band, then the
+    // residuals.
     QVector<PlotModel> plots() const override
     {
         QVector<PlotModel> models;
-        for (int i = 0; i < figures.size(); ++i) {
-            PlotModel plot = regressionPlot(points.at(i).x, points.at(i).y, figures.at(i), input.referenceName,
-                                            input.names.value(i), input.options.flag(equalScales));
+        for (int i = 0; i < columns.size(); ++i) {
+            const FittedColumn &column = columns.at(i);
+            PlotModel plot = regressionPlot(column.points.x, column.points.y, column.figures,
+                                            input.referenceName, input.names.value(i),
+                                            input.options.flag(equalScales), column.band,
+                                            options.alpha);
             if (withReplicates)
                 plot.title += Texts::tr(", subject means");
             models.append(plot);
+            models.append(residualPlot(column.residuals, column.figures, input.referenceName,
+                                       input.names.value(i)));
         }
         return models;
     }
@@ -90,7 +167,7 @@ public:
     QString document(const QStringList &plotImages) const override
     {
         return regressionDocument(input.referenceName, input.names, figures, options, plotImages,
-                                  withReplicates ? &replicatesSection : nullptr);
+                                  withReplicates ? &replicatesSection : nullptr, &resampling);
     }
 
     FieldOutput fields() const override
@@ -106,12 +183,14 @@ public:
             // A figure the method does not have (the cusum test of a Deming fit, the interval
             // of a Passing–Bablok bias) is no number at all.
             const bool passingBablok = f.method == RegressionMethod::PassingBablok;
+            const int failures = columns.at(i).bootstrapFailures;
+            const bool intervals = !passingBablok || failures >= 0;
             std::vector<Record> biasAt;
             for (const DecisionLevelBias &bias : f.biasAt)
                 biasAt.push_back({{QStringLiteral("level"), bias.level},
                                   {QStringLiteral("bias"), bias.bias},
-                                  {QStringLiteral("lower"), FieldValue::when(!passingBablok, bias.lower)},
-                                  {QStringLiteral("upper"), FieldValue::when(!passingBablok, bias.upper)}});
+                                  {QStringLiteral("lower"), FieldValue::when(intervals, bias.lower)},
+                                  {QStringLiteral("upper"), FieldValue::when(intervals, bias.upper)}});
             output.results.push_back({
                 {QStringLiteral("name"), input.names.value(i)},
                 {QStringLiteral("n"), FieldValue::count(f.n)},
@@ -129,6 +208,8 @@ public:
                  FieldValue::when(f.method == RegressionMethod::WeightedDeming, f.converged)},
                 {QStringLiteral("bias_at"),
                  FieldValue::list(std::move(biasAt), QStringLiteral("level"), QStringLiteral("bias"))},
+                {QStringLiteral("bootstrap_failures"),
+                 FieldValue::when(failures >= 0, FieldValue::count(failures))},
             });
             if (withReplicates) {
                 const bool deming = !passingBablok;
@@ -150,8 +231,9 @@ private:
     AnalysisInput input;
     RegressionOptions options;
     Record recordedOptions;
+    QVector<FittedColumn> columns;
     QVector<RegressionFigures> figures;
-    QVector<CompletePairs> points;
+    RegressionResampling resampling;
     RegressionReplicates replicatesSection;
     bool withReplicates = false;
 };
@@ -211,6 +293,28 @@ public:
                                                  "per pixel."),
                                        true);
         scales.plotOnly = true;
+        OptionSpec band = flagOption(confidenceBand, Texts::tr("Confidence band of the line"),
+                                     Texts::tr("the band of the fitted line on the scatter plot at "
+                                               "level 1 - alpha (jackknife for Deming, bootstrap "
+                                               "for Passing-Bablok)."),
+                                     true);
+        band.plotOnly = true;
+        OptionSpec resamples = numberOption(
+            bootstrapResamples, Texts::tr("Bootstrap resamples"),
+            Texts::tr("the resamples of the pairs that give the Passing-Bablok intervals of the "
+                      "bias at the decision levels and its band."),
+            QStringLiteral("B"), 1999, closedInterval(minimumBootstrapResamples, maximumBootstrapResamples),
+            0, 100);
+        resamples.integer = true;
+        resamples.appliesWith = method;
+        resamples.appliesToChoices = {int(RegressionMethod::PassingBablok)};
+        OptionSpec seed = numberOption(
+            seedOption, Texts::tr("Random seed"),
+            Texts::tr("the seed of the bootstrap: the same seed gives the same intervals."),
+            QStringLiteral("S"), 1, closedInterval(0, 9007199254740992.0), 0, 1);
+        seed.integer = true;
+        seed.appliesWith = method;
+        seed.appliesToChoices = {int(RegressionMethod::PassingBablok)};
         return {
             methodSpec,
             ratio,
@@ -223,6 +327,9 @@ public:
                              QStringLiteral("X1,X2,..."),
                              Texts::tr("reference values, e.g. 7,0; 11,1")),
             scales,
+            band,
+            resamples,
+            seed,
             replicatesOption(),
         };
     }
@@ -232,21 +339,20 @@ public:
         if (!input.subjectName.isEmpty())
             return runReplicates(input, problem);
         const RegressionOptions options = regressionOptions(input.options);
-        QVector<RegressionFigures> figures;
-        QVector<CompletePairs> points;
+        QVector<FittedColumn> columns;
         for (int i = 0; i < input.compared.size(); ++i) {
             QString message;
-            points.append(completePairs(input.reference, input.compared.at(i)));
-            figures.append(regressionFigures(points.last().x, points.last().y, options,
-                                             input.names.value(i), &message,
-                                             progressOfPart(input.progress, i, input.compared.size())));
+            bool stopped = false;
+            columns.append(fitColumn(completePairs(input.reference, input.compared.at(i)), options,
+                                     input.options, input.plots, input.names.value(i),
+                                     progressOfPart(input.progress, i, input.compared.size()),
+                                     &message, &stopped));
             if (!message.isEmpty()) {
-                *problem = {input.names.value(i), message, figures.last().stopped};
+                *problem = {input.names.value(i), message, stopped};
                 return nullptr;
             }
         }
-        return std::make_unique<RegressionResult>(input, this->options(), std::move(figures),
-                                                  std::move(points));
+        return std::make_unique<RegressionResult>(input, this->options(), std::move(columns));
     }
 
 private:
@@ -262,8 +368,7 @@ private:
         const int rows = input.subject.size();
         const QVector<double> x = columnReadings(input.reference, rows);
 
-        QVector<RegressionFigures> figures;
-        QVector<CompletePairs> points;
+        QVector<FittedColumn> columns;
         RegressionReplicates section{input.subjectName, design, estimated, {}};
         for (int i = 0; i < input.compared.size(); ++i) {
             const QString &name = input.names.value(i);
@@ -277,19 +382,20 @@ private:
                     return nullptr;
                 }
             }
-            points.append({subjectMeans(readings.reference), subjectMeans(readings.compared)});
-            figures.append(regressionFigures(points.last().x, points.last().y, options, name, &message,
-                                             progressOfPart(input.progress, i, input.compared.size())));
+            bool stopped = false;
+            columns.append(fitColumn({subjectMeans(readings.reference), subjectMeans(readings.compared)},
+                                     options, input.options, input.plots, name,
+                                     progressOfPart(input.progress, i, input.compared.size()),
+                                     &message, &stopped));
             if (!message.isEmpty()) {
-                *problem = {name, message, figures.last().stopped};
+                *problem = {name, message, stopped};
                 return nullptr;
             }
             const QString note = replicateReadingsNote(readings, name);
             if (!note.isEmpty())
                 section.notes.append(note);
         }
-        auto result = std::make_unique<RegressionResult>(input, this->options(), std::move(figures),
-                                                         std::move(points));
+        auto result = std::make_unique<RegressionResult>(input, this->options(), std::move(columns));
         result->setReplicates(section);
         return result;
     }

@@ -116,15 +116,43 @@ QString resultRow(const QString &name, const RegressionFigures &f, const Regress
     return row + QStringLiteral("</tr>");
 }
 
+// How the Passing–Bablok intervals of the bias came about, or why there are none.
+QString resamplingNote(const RegressionResampling &resampling, const QStringList &names)
+{
+    QStringList notes;
+    bool resampled = false;
+    for (int i = 0; i < resampling.failures.size(); ++i) {
+        const int failures = resampling.failures.at(i);
+        resampled = resampled || failures >= 0;
+        if (failures < 0)
+            notes << RegressionReport::tr("%1 has more than %2 pairs, so its bias has no bootstrap "
+                                          "interval.")
+                         .arg(names.value(i), QString::number(resampling.largestPairs));
+        else if (failures > 0)
+            notes << RegressionReport::tr("%1: %2 of the resamples have no defined line (every "
+                                          "reference value equal) and take no part.")
+                         .arg(names.value(i), QString::number(failures));
+    }
+    if (resampled)
+        notes.prepend(RegressionReport::tr("Passing–Bablok intervals of the bias: BCa bootstrap "
+                                           "of the pairs, %1 resamples, seed %2.")
+                          .arg(QString::number(resampling.resamples), QString::number(resampling.seed)));
+    QString html;
+    for (const QString &note : notes)
+        html += QStringLiteral("<p>%1</p>").arg(escaped(note));
+    return html;
+}
+
 QString decisionLevelTable(const QStringList &names, const QVector<RegressionFigures> &figures,
-                           const RegressionOptions &options)
+                           const RegressionOptions &options, const RegressionResampling *resampling)
 {
     if (options.decisionLevels.isEmpty())
         return QString();
+    const bool intervals = isDeming(options.method) || resampling;
     QString html = QStringLiteral("<h3>%1</h3><table><tr><th></th><th>%2</th><th>%3</th></tr>")
                        .arg(RegressionReport::tr("Bias at the decision levels"),
                             RegressionReport::tr("Decision level"),
-                            isDeming(options.method)
+                            intervals
                                 ? RegressionReport::tr("Bias<br>(%1 % CI)").arg(percentText(1.0 - options.alpha))
                                 : RegressionReport::tr("Bias"));
     for (int i = 0; i < figures.size(); ++i) {
@@ -136,7 +164,10 @@ QString decisionLevelTable(const QStringList &names, const QVector<RegressionFig
                     + estimateCell(bias.bias, bias.lower, bias.upper, decimals) + QStringLiteral("</tr>");
         }
     }
-    return html + QStringLiteral("</table>");
+    html += QStringLiteral("</table>");
+    if (!isDeming(options.method) && resampling)
+        html += resamplingNote(*resampling, names);
+    return html;
 }
 
 QString signedTerm(double value, int decimals)
@@ -173,7 +204,8 @@ QString regressionEquation(const RegressionFigures &figures, const QString &refe
 
 PlotModel regressionPlot(const QVector<double> &reference, const QVector<double> &compared,
                          const RegressionFigures &figures, const QString &referenceName,
-                         const QString &comparedName, bool equalScales)
+                         const QString &comparedName, bool equalScales,
+                         const QVector<BandPoint> &band, double alpha)
 {
     PlotModel plot;
     plot.name = comparedName;
@@ -198,15 +230,60 @@ PlotModel regressionPlot(const QVector<double> &reference, const QVector<double>
                   {1, RegressionReport::tr("dashed: identity (%1 = %2)").arg(comparedName, referenceName),
                    plotcolors::note}};
     plot.points = {{reference, compared, {}}};
+    if (!band.isEmpty()) {
+        PlotBand shaded{PlotBand::Between, {}, {}, {}, plotcolors::estimateBand};
+        for (const BandPoint &point : band) {
+            shaded.x.append(point.x);
+            shaded.lower.append(point.lower);
+            shaded.upper.append(point.upper);
+        }
+        plot.yRange.include(shaded.lower);
+        plot.yRange.include(shaded.upper);
+        plot.bands.append(shaded);
+        plot.notes.append({2, RegressionReport::tr("shaded: %1 % confidence band of the line")
+                                  .arg(percentText(1.0 - alpha)),
+                           plotcolors::note});
+    }
     plot.yRange.margin = 0.12;
     plot.equalScales = equalScales;
+    return plot;
+}
+
+PlotModel residualPlot(const ResidualPlot &residuals, const RegressionFigures &figures,
+                       const QString &referenceName, const QString &comparedName)
+{
+    PlotModel plot;
+    plot.name = RegressionReport::tr("%1 residuals").arg(comparedName);
+    plot.fileTitle = RegressionReport::tr("Residuals of %1 about the %2 line")
+                         .arg(comparedName, regressionMethodName(figures.method));
+    plot.title = plot.fileTitle;
+    switch (figures.method) {
+    case RegressionMethod::PassingBablok:
+        plot.xTitle = RegressionReport::tr("Rank of the mean of %1 and %2").arg(referenceName, comparedName);
+        plot.yTitle = RegressionReport::tr("%1 − line").arg(comparedName);
+        break;
+    case RegressionMethod::Deming:
+        plot.xTitle = RegressionReport::tr("Estimated true value of %1").arg(referenceName);
+        plot.yTitle = RegressionReport::tr("Residual, in units of %1's error").arg(comparedName);
+        break;
+    case RegressionMethod::WeightedDeming:
+        plot.xTitle = RegressionReport::tr("Estimated true value of %1").arg(referenceName);
+        plot.yTitle = RegressionReport::tr("Residual relative to the true value");
+        break;
+    }
+    plot.lines = {horizontalLine(0.0, {plotcolors::guide, 1.0, PlotStroke::Dotted})};
+    plot.points = {{residuals.position, residuals.residual, {}}};
+    plot.xRange.include(residuals.position);
+    plot.yRange.include(0.0);
+    plot.yRange.include(residuals.residual);
     return plot;
 }
 
 QString regressionDocument(const QString &referenceName, const QStringList &names,
                            const QVector<RegressionFigures> &figures,
                            const RegressionOptions &options, const QStringList &plotImages,
-                           const RegressionReplicates *replicates)
+                           const RegressionReplicates *replicates,
+                           const RegressionResampling *resampling)
 {
     const QString title = RegressionReport::tr("Method-comparison regression");
     QString html = reportStart(title, QStringLiteral("td.name,td.text{text-align:left;}"
@@ -227,9 +304,11 @@ QString regressionDocument(const QString &referenceName, const QStringList &name
         "The line: compared = slope × reference + intercept. A slope interval that holds 1 and "
         "an intercept interval that holds 0 are consistent with agreement; a slope other than 1 "
         "is a proportional difference, an intercept other than 0 a constant one."));
-    html += decisionLevelTable(names, figures, options);
+    html += decisionLevelTable(names, figures, options, resampling);
+    // Each variable's scatter plot, and its residual plot when the images hold one too.
+    const int perVariable = plotImages.size() > figures.size() ? 2 : 1;
     for (int i = 0; i < figures.size(); ++i) {
-        const QString image = plotImages.value(i);
+        const QString image = plotImages.value(perVariable * i);
         if (image.isEmpty())
             continue;
         html += QStringLiteral("<h3>%1</h3><p>%2</p><img src=\"%3\" width=\"800\" height=\"600\" alt=\"%4\">")
@@ -238,6 +317,11 @@ QString regressionDocument(const QString &referenceName, const QStringList &name
                          escaped(image),
                          escaped(RegressionReport::tr("Scatter plot of %1 against %2")
                                      .arg(names.value(i), referenceName)));
+        const QString residuals = perVariable == 2 ? plotImages.value(2 * i + 1) : QString();
+        if (!residuals.isEmpty())
+            html += QStringLiteral("<img src=\"%1\" width=\"800\" height=\"600\" alt=\"%2\">")
+                        .arg(escaped(residuals),
+                             escaped(RegressionReport::tr("Residuals of %1").arg(names.value(i))));
     }
     return html + reportEnd();
 }

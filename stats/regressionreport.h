@@ -1,6 +1,7 @@
 #ifndef CONCORDA_STATS_REGRESSIONREPORT_H
 #define CONCORDA_STATS_REGRESSIONREPORT_H
 
+#include "bootstrap.h"
 #include "plotmodel.h"
 #include "regression.h"
 #include "replicates.h"
@@ -32,6 +33,16 @@ struct RegressionReplicates
     QStringList notes;
 };
 
+// How the Passing–Bablok intervals of the bias were resampled, for the document to say:
+// failures[i] for figures[i], -1 where no bootstrap ran.
+struct RegressionResampling
+{
+    int resamples = 0;
+    quint64 seed = 0;
+    int largestPairs = 0;
+    QVector<int> failures;
+};
+
 // The HTML document: the options, a table of slope and intercept with their intervals (and
 // lambda, or the cusum test, as the method has them) for every compared variable (names[i]
 // naming figures[i]), the bias at each decision level, and each variable's plot,
@@ -39,16 +50,25 @@ struct RegressionReplicates
 QString regressionDocument(const QString &referenceName, const QStringList &names,
                            const QVector<RegressionFigures> &figures,
                            const RegressionOptions &options, const QStringList &plotImages,
-                           const RegressionReplicates *replicates = nullptr);
+                           const RegressionReplicates *replicates = nullptr,
+                           const RegressionResampling *resampling = nullptr);
 
 
 // The scatter plot of one compared variable against the reference, one point per pair; the
 // line of identity (dashed) and the fitted line (solid) over the range of the data, labelled
-// with its equation. With equalScales both axes show the same range in the same units per
+// with its equation, and the line's confidence band shaded where one is given. With equalScales both axes show the same range in the same units per
 // pixel, so that the identity line runs at 45 degrees.
 PlotModel regressionPlot(const QVector<double> &reference, const QVector<double> &compared,
                          const RegressionFigures &figures, const QString &referenceName,
-                         const QString &comparedName, bool equalScales = true);
+                         const QString &comparedName, bool equalScales = true,
+                         const QVector<BandPoint> &band = QVector<BandPoint>(),
+                         double alpha = 0.05);
+
+// The residual plot of one compared variable: the residuals as the method defines them
+// (regressionResiduals) against the estimated true value (Deming) or the rank of the pair's
+// mean (Passing–Bablok), around a line at 0.
+PlotModel residualPlot(const ResidualPlot &residuals, const RegressionFigures &figures,
+                       const QString &referenceName, const QString &comparedName);
 
 } // namespace stats
 

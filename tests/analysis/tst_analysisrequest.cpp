@@ -283,10 +283,11 @@ void tst_AnalysisRequest::requestThroughTheDialog_data()
     QTest::addColumn<QStringList>("others");
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("rows");
+    QTest::addColumn<int>("plotsPerVariable");
     QTest::newRow("bland-altman, percentages") << "bland-altman" << QStringList{"A", "B"}
-                                               << "<th>Bias, %<br>(95 % CI)</th>" << 2;
+                                               << "<th>Bias, %<br>(95 % CI)</th>" << 2 << 1;
     QTest::newRow("Deming with decision levels") << "regression" << QStringList{"A"}
-                                                 << "Deming, error ratio λ = 1" << 3;
+                                                 << "Deming, error ratio λ = 1" << 3 << 2;
 }
 
 // Through the dialog: the report, and on the clipboard the document beside an image of the
@@ -297,6 +298,7 @@ void tst_AnalysisRequest::requestThroughTheDialog()
     QFETCH(QStringList, others);
     QFETCH(QString, expected);
     QFETCH(int, rows);
+    QFETCH(int, plotsPerVariable);
     ModalScript script({answerAnalysisDialog("Ref", others, [](AnalysisDialog *dialog) {
         dialog->findChildren<QComboBox *>().at(0)->setCurrentIndex(1);
         if (auto *levels = dialog->findChild<QLineEdit *>())
@@ -307,10 +309,10 @@ void tst_AnalysisRequest::requestThroughTheDialog()
     CONCORDA_VERIFY_SCRIPT(script);
     QVERIFY2(report.html.contains(expected), qPrintable(report.html));
     QCOMPARE(report.html.count("<tr><td class=\"name\">A</td><td>"), rows / others.size());
-    QCOMPARE(report.plots.size(), others.size());
+    QCOMPARE(report.plots.size(), others.size() * plotsPerVariable);
     QCOMPARE(QGuiApplication::clipboard()->mimeData()->html(), report.html);
     const QImage image = qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
-    QCOMPARE(image.height(), others.size() * image.width() * 3 / 4);
+    QCOMPARE(image.height(), report.plots.size() * image.width() * 3 / 4);
 }
 
 void tst_AnalysisRequest::nothingToShow_data()
