@@ -28,6 +28,12 @@ enum class LimitInterval {
     Approximate, // Bland and Altman (1999): limit +- t s sqrt(1/n + z^2 / (2 (n - 1)))
 };
 
+enum class LimitsMethod {
+    Constant,      // bias -+ z SD
+    Regression,    // following the X axis values (Bland and Altman 1999, section 3.2)
+    Nonparametric, // sample quantiles of the differences
+};
+
 struct BlandAltmanOptions
 {
     DifferenceScale differences = DifferenceScale::Absolute;
@@ -35,6 +41,7 @@ struct BlandAltmanOptions
     double coverage = 0.95; // the share of differences the limits of agreement are to hold
     double alpha = 0.05;    // two-sided confidence intervals at level 1 - alpha
     LimitInterval limitInterval = LimitInterval::Exact;
+    LimitsMethod limits = LimitsMethod::Constant;
 };
 
 // The figures of one compared column, unrounded. Under DifferenceScale::Ratio the bias, the

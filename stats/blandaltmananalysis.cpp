@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 
+#include <cmath>
+
 namespace stats {
 
 namespace {
@@ -25,6 +27,7 @@ const QString coverage = QStringLiteral("loa-coverage");
 const QString alphaOption = QStringLiteral("alpha");
 const QString limitInterval = QStringLiteral("loa-ci");
 const QString replicates = QStringLiteral("replicates");
+const QString limitsMethod = QStringLiteral("loa-method");
 
 BlandAltmanOptions blandAltmanOptions(const OptionValues &values)
 {
@@ -34,6 +37,7 @@ BlandAltmanOptions blandAltmanOptions(const OptionValues &values)
     options.coverage = values.number(coverage);
     options.alpha = values.number(alphaOption);
     options.limitInterval = LimitInterval(values.choice(limitInterval));
+    options.limits = LimitsMethod(values.choice(limitsMethod));
     return options;
 }
 
@@ -87,6 +91,71 @@ Record repeatabilityRecord(const QString &method, const RepeatabilityFigures &r)
             {QStringLiteral("kendall_p"), r.kendallP}};
 }
 
+// The limits of the method chosen when they are not the constant ones, from the plotted
+// differences (on the log scale for ratios, reported back as ratios); the table's limits
+// become theirs: the quantile limits, or the regression-based limits at the median X.
+bool addOtherLimits(const BlandAltmanOptions &options, const QStringList &names,
+                    QVector<BlandAltmanFigures> *figures, QVector<OtherLimits> *others,
+                    Problem *problem)
+{
+    if (options.limits == LimitsMethod::Constant)
+        return true;
+    const bool ratio = options.differences == DifferenceScale::Ratio;
+    const auto reported = [ratio](double value) { return ratio ? std::exp(value) : value; };
+    for (int i = 0; i < figures->size(); ++i) {
+        BlandAltmanFigures &f = (*figures)[i];
+        QVector<double> working = f.differences;
+        if (ratio) {
+            for (double &value : working)
+                value = std::log(value);
+        }
+        QString message;
+        OtherLimits other;
+        if (options.limits == LimitsMethod::Regression) {
+            other.regression = regressionLimits(f.axisValues, working, options, names.value(i), &message);
+            for (LimitsAt &at : other.regression.limitsAt) {
+                at.bias = reported(at.bias);
+                at.lower = reported(at.lower);
+                at.upper = reported(at.upper);
+            }
+            const LimitsAt median = other.regression.limitsAt.value(1);
+            f.loaLower = median.lower;
+            f.loaUpper = median.upper;
+            f.loaLowerCiLower = f.loaLowerCiUpper = f.loaUpperCiLower = f.loaUpperCiUpper = qQNaN();
+        } else {
+            other.nonparametric = nonparametricLimits(working, options, names.value(i), &message);
+            for (QuantileInterval *q : {&other.nonparametric.median, &other.nonparametric.lower,
+                                        &other.nonparametric.upper}) {
+                q->estimate = reported(q->estimate);
+                q->lower = reported(q->lower);
+                q->upper = reported(q->upper);
+            }
+            f.loaLower = other.nonparametric.lower.estimate;
+            f.loaLowerCiLower = other.nonparametric.lower.lower;
+            f.loaLowerCiUpper = other.nonparametric.lower.upper;
+            f.loaUpper = other.nonparametric.upper.estimate;
+            f.loaUpperCiLower = other.nonparametric.upper.lower;
+            f.loaUpperCiUpper = other.nonparametric.upper.upper;
+        }
+        if (!message.isEmpty()) {
+            *problem = {names.value(i), message};
+            return false;
+        }
+        others->append(other);
+    }
+    return true;
+}
+
+Record lineRecord(const QString &prefix, const LinearFit &fit)
+{
+    return {{prefix + QStringLiteral("_intercept"), fit.intercept},
+            {prefix + QStringLiteral("_intercept_lower"), fit.interceptLower},
+            {prefix + QStringLiteral("_intercept_upper"), fit.interceptUpper},
+            {prefix + QStringLiteral("_slope"), fit.slope},
+            {prefix + QStringLiteral("_slope_lower"), fit.slopeLower},
+            {prefix + QStringLiteral("_slope_upper"), fit.slopeUpper}};
+}
+
 class BlandAltmanResult : public AnalysisResult
 {
 public:
@@ -100,6 +169,8 @@ public:
     {
     }
 
+    void setOtherLimits(QVector<OtherLimits> limits) { otherLimits = std::move(limits); }
+
     // With replicates: the per-subject (or per-pair) figures and what the document adds.
     void setReplicates(QVector<ReplicateColumn> columns, const ReplicatesSection &section)
     {
@@ -111,7 +182,8 @@ public:
     {
         QVector<PlotModel> models;
         for (int i = 0; i < figures.size(); ++i) {
-            PlotModel plot = blandAltmanPlot(figures.at(i), options, referenceName, names.value(i));
+            PlotModel plot = blandAltmanPlot(figures.at(i), options, referenceName, names.value(i),
+                                             otherLimits.isEmpty() ? nullptr : &otherLimits.at(i));
             // Exchangeable replicates: a marker's area tells how many readings its subject has.
             if (!replicateColumns.isEmpty() && replicatesSection.design == ReplicateDesign::Exchangeable) {
                 for (int readings : replicateColumns.at(i).figures.readings)
@@ -125,7 +197,8 @@ public:
     QString document(const QStringList &plotImages) const override
     {
         return blandAltmanDocument(referenceName, names, figures, options, plotImages,
-                                   replicateColumns.isEmpty() ? nullptr : &replicatesSection);
+                                   replicateColumns.isEmpty() ? nullptr : &replicatesSection,
+                                   otherLimits.isEmpty() ? nullptr : &otherLimits);
     }
 
     FieldOutput fields() const override
@@ -156,6 +229,8 @@ public:
                 {QStringLiteral("slope_upper"), f.slopeUpper},
                 {QStringLiteral("slope_p"), f.slopeP},
             });
+            if (!otherLimits.isEmpty())
+                addOtherLimitFields(otherLimits.at(i), &output.results.back());
             if (!replicateColumns.isEmpty())
                 addReplicateFields(replicateColumns.at(i), &output.results.back());
         }
@@ -163,6 +238,32 @@ public:
     }
 
 private:
+    void addOtherLimitFields(const OtherLimits &other, Record *result) const
+    {
+        if (options.limits == LimitsMethod::Nonparametric) {
+            const QuantileInterval &median = other.nonparametric.median;
+            result->insert(result->end(), {{QStringLiteral("median"), median.estimate},
+                                           {QStringLiteral("median_lower"), median.lower},
+                                           {QStringLiteral("median_upper"), median.upper}});
+            return;
+        }
+        const RegressionLimits &r = other.regression;
+        const Record bias = lineRecord(QStringLiteral("bias"), r.bias);
+        const Record spread = lineRecord(QStringLiteral("sd"), r.spread);
+        result->insert(result->end(), bias.begin(), bias.end());
+        result->insert(result->end(), spread.begin(), spread.end());
+        static const QString places[] = {QStringLiteral("min"), QStringLiteral("median"), QStringLiteral("max")};
+        std::vector<Record> at;
+        for (int k = 0; k < r.limitsAt.size() && k < 3; ++k)
+            at.push_back({{QStringLiteral("at"), places[k]},
+                          {QStringLiteral("x"), r.limitsAt.at(k).x},
+                          {QStringLiteral("lower"), r.limitsAt.at(k).lower},
+                          {QStringLiteral("upper"), r.limitsAt.at(k).upper}});
+        result->insert(result->end(),
+                       {{QStringLiteral("loa_at"), FieldValue::list(std::move(at), QStringLiteral("at"), QString())},
+                        {QStringLiteral("spread_not_positive"), r.spreadNotPositive}});
+    }
+
     void addReplicateFields(const ReplicateColumn &column, Record *result) const
     {
         const ReplicateAgreementFigures &r = column.figures;
@@ -186,6 +287,7 @@ private:
     QVector<BlandAltmanFigures> figures;
     QVector<ReplicateColumn> replicateColumns;
     ReplicatesSection replicatesSection;
+    QVector<OtherLimits> otherLimits;
 };
 
 class BlandAltmanAnalysis : public Analysis
@@ -223,6 +325,13 @@ public:
             numberOption(alphaOption, Texts::tr("Alpha for the confidence intervals"),
                          Texts::tr("the significance level of the two-sided confidence intervals."),
                          QStringLiteral("A"), 0.05, openInterval(0, 1), 3, 0.005),
+            choiceOption(limitsMethod, Texts::tr("Limits"),
+                         Texts::tr("constant limits (bias -+ z SD), regression-based limits that "
+                                   "follow the X axis values (Bland and Altman 1999), or the "
+                                   "sample quantiles of the differences."),
+                         {{QStringLiteral("constant"), Texts::tr("Constant (bias ± z SD)")},
+                          {QStringLiteral("regression"), Texts::tr("Regression-based (follow the X axis)")},
+                          {QStringLiteral("nonparametric"), Texts::tr("Non-parametric (sample quantiles)")}}),
             limitIntervalOption(),
             replicatesOption(),
         };
@@ -243,7 +352,12 @@ public:
                 return nullptr;
             }
         }
-        return std::make_unique<BlandAltmanResult>(input, this->options(), std::move(figures));
+        QVector<OtherLimits> others;
+        if (!addOtherLimits(options, input.names, &figures, &others, problem))
+            return nullptr;
+        auto result = std::make_unique<BlandAltmanResult>(input, this->options(), std::move(figures));
+        result->setOtherLimits(std::move(others));
+        return result;
     }
 
 private:
@@ -296,7 +410,11 @@ private:
             figures.append(tableFigures(column.figures, options.alpha));
             columns.append(column);
         }
+        QVector<OtherLimits> others;
+        if (!addOtherLimits(options, input.names, &figures, &others, problem))
+            return nullptr;
         auto result = std::make_unique<BlandAltmanResult>(input, this->options(), std::move(figures));
+        result->setOtherLimits(std::move(others));
         result->setReplicates(std::move(columns), section);
         return result;
     }
@@ -311,6 +429,8 @@ private:
             {{QStringLiteral("exact"), Texts::tr("Exact")},
              {QStringLiteral("approximate"), Texts::tr("Approximate")}});
         spec.subjectUse = OptionSpec::SubjectUse::WithoutSubject;
+        spec.appliesWith = limitsMethod;
+        spec.appliesToChoices = {int(LimitsMethod::Constant)};
         return spec;
     }
 

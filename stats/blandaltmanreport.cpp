@@ -83,6 +83,22 @@ QString optionsTable(const QString &referenceName, const BlandAltmanOptions &opt
     if (replicates)
         limits = BlandAltmanReport::tr("MOVER (Zou 2013), over the between- and within-subject "
                                        "variance components");
+    QString method = BlandAltmanReport::tr("bias ± %1 SD, for %2 % of the differences")
+                         .arg(QString::number(agreementLimitQuantile(options.coverage), 'f', 3),
+                              percentText(options.coverage));
+    if (options.limits == LimitsMethod::Regression) {
+        method = BlandAltmanReport::tr("regression-based, (b0 + b1 A) ± %1 × √(π/2) × (c0 + c1 A) "
+                                       "for %2 % of the differences at each X axis value A "
+                                       "(Bland and Altman 1999, section 3.2)")
+                     .arg(QString::number(agreementLimitQuantile(options.coverage), 'f', 3),
+                          percentText(options.coverage));
+        limits = BlandAltmanReport::tr("of the coefficients, t on n − 2 degrees of freedom");
+    } else if (options.limits == LimitsMethod::Nonparametric) {
+        method = BlandAltmanReport::tr("non-parametric, the %1 % and %2 % sample quantiles of the "
+                                       "differences ((n + 1) p rank rule)")
+                     .arg(percentText((1.0 - options.coverage) / 2), percentText((1.0 + options.coverage) / 2));
+        limits = BlandAltmanReport::tr("from order statistics (binomial, exact ranks)");
+    }
     const QString axis = options.axis == DifferenceAxis::PairMean
                              ? BlandAltmanReport::tr("mean of the pair")
                              : BlandAltmanReport::tr("reference");
@@ -92,10 +108,7 @@ QString optionsTable(const QString &referenceName, const BlandAltmanOptions &opt
         .arg(BlandAltmanReport::tr("Reference:"), escaped(referenceName),
              BlandAltmanReport::tr("Differences:"), differencesText(options.differences),
              BlandAltmanReport::tr("X axis:"), axis,
-             BlandAltmanReport::tr("Limits of agreement:"),
-             BlandAltmanReport::tr("bias ± %1 SD, for %2 % of the differences")
-                 .arg(QString::number(agreementLimitQuantile(options.coverage), 'f', 3),
-                      percentText(options.coverage)),
+             BlandAltmanReport::tr("Limits of agreement:"), method,
              BlandAltmanReport::tr("Confidence intervals:"),
              BlandAltmanReport::tr("%1 % (alpha %2)").arg(level, alphaText(options.alpha)))
         .arg(BlandAltmanReport::tr("Intervals of the limits:"), limits,
@@ -150,13 +163,93 @@ QString headerRow(const BlandAltmanOptions &options)
 {
     const QString level = percentText(1.0 - options.alpha);
     const ColumnUnits unit = units(options.differences);
+    // Regression-based limits change with the X axis value: the table holds them at its median.
+    const QString limitInterval = options.limits == LimitsMethod::Regression
+                                      ? BlandAltmanReport::tr("at the median X")
+                                      : BlandAltmanReport::tr("%1 % CI").arg(level);
     return QStringLiteral("<tr><th></th><th>n</th><th>%1</th><th>%2</th><th>%3</th><th>%4</th>"
                           "<th>%5</th><th>p</th></tr>")
         .arg(BlandAltmanReport::tr("Bias%1<br>(%2 % CI)").arg(unit.location, level),
              BlandAltmanReport::tr("SD%1").arg(unit.spread),
-             BlandAltmanReport::tr("Lower limit%1<br>(%2 % CI)").arg(unit.location, level),
-             BlandAltmanReport::tr("Upper limit%1<br>(%2 % CI)").arg(unit.location, level),
+             BlandAltmanReport::tr("Lower limit%1<br>(%2)").arg(unit.location, limitInterval),
+             BlandAltmanReport::tr("Upper limit%1<br>(%2)").arg(unit.location, limitInterval),
              BlandAltmanReport::tr("Slope%1<br>(%2 % CI)").arg(unit.slope, level));
+}
+
+// The regression-based limits of every compared variable: the coefficients of the bias and
+// of the spread with their intervals, and the limits at the smallest, the median and the
+// largest X axis value.
+QString regressionLimitsTable(const QStringList &names, const QVector<BlandAltmanFigures> &figures,
+                              const QVector<OtherLimits> &others, const BlandAltmanOptions &options)
+{
+    const QString level = percentText(1.0 - options.alpha);
+    QString html = QStringLiteral("<h3>%1</h3><table><tr><th></th><th>%2</th><th>%3</th><th>%4</th>"
+                                  "<th>%5</th><th>%6</th></tr>")
+                       .arg(BlandAltmanReport::tr("Regression-based limits of agreement"),
+                            BlandAltmanReport::tr("Bias: b0<br>(%1 % CI)").arg(level),
+                            BlandAltmanReport::tr("b1 (per unit of X)<br>(%1 % CI)").arg(level),
+                            BlandAltmanReport::tr("Spread: c0<br>(%1 % CI)").arg(level),
+                            BlandAltmanReport::tr("c1 (per unit of X)<br>(%1 % CI)").arg(level),
+                            BlandAltmanReport::tr("Limits at the smallest, median and largest X"));
+    QStringList warnings;
+    for (int i = 0; i < others.size(); ++i) {
+        const RegressionLimits &r = others.at(i).regression;
+        const int decimals = blandAltmanDecimals(figures.at(i), options.differences);
+        const int coefficientDecimals = decimalsForSpread(std::fabs(r.bias.interceptUpper - r.bias.interceptLower) / 4);
+        const int slopeDecimals = decimalsForSpread(std::fabs(r.bias.slopeUpper - r.bias.slopeLower) / 4);
+        QStringList at;
+        for (const LimitsAt &point : r.limitsAt)
+            at << BlandAltmanReport::tr("at %1: %2 to %3")
+                      .arg(reportNumber(point.x, decimalsForSpread(std::fabs(point.x) / 100)),
+                           reportNumber(point.lower, decimals), reportNumber(point.upper, decimals));
+        html += QStringLiteral("<tr><td class=\"name\">%1</td>").arg(escaped(names.value(i)))
+                + estimateCell(r.bias.intercept, r.bias.interceptLower, r.bias.interceptUpper, coefficientDecimals)
+                + estimateCell(r.bias.slope, r.bias.slopeLower, r.bias.slopeUpper, slopeDecimals)
+                + estimateCell(r.spread.intercept, r.spread.interceptLower, r.spread.interceptUpper, coefficientDecimals)
+                + estimateCell(r.spread.slope, r.spread.slopeLower, r.spread.slopeUpper, slopeDecimals)
+                + QStringLiteral("<td>%1</td></tr>").arg(at.join(QStringLiteral("<br>")));
+        if (r.spreadNotPositive)
+            warnings << BlandAltmanReport::tr("For %1 the fitted spread c0 + c1 A falls to 0 or below "
+                                              "within the range of the X axis values: there the "
+                                              "limits meet or cross, and the model does not "
+                                              "describe the spread.")
+                            .arg(names.value(i));
+    }
+    html += QStringLiteral("</table>");
+    for (const QString &warning : warnings)
+        html += QStringLiteral("<p>%1</p>").arg(escaped(warning));
+    if (options.differences == DifferenceScale::Ratio)
+        html += QStringLiteral("<p>%1</p>").arg(BlandAltmanReport::tr(
+            "The coefficients are on the log scale of the ratios; the limits are ratios."));
+    return html;
+}
+
+// The non-parametric limits' centre, the median, with its interval, and what too few
+// differences leave unbounded.
+QString nonparametricNotes(const QStringList &names, const QVector<BlandAltmanFigures> &figures,
+                           const QVector<OtherLimits> &others, const BlandAltmanOptions &options)
+{
+    QString html;
+    for (int i = 0; i < others.size(); ++i) {
+        const NonparametricLimits &np = others.at(i).nonparametric;
+        const int decimals = blandAltmanDecimals(figures.at(i), options.differences);
+        QString text = BlandAltmanReport::tr("%1: median difference %2 (%3 % CI %4).")
+                           .arg(names.value(i), reportNumber(np.median.estimate, decimals),
+                                percentText(1.0 - options.alpha),
+                                intervalText(np.median.lower, np.median.upper, decimals));
+        if (np.limitsAtExtremes)
+            text += QLatin1Char(' ')
+                    + BlandAltmanReport::tr("With %1 differences the limits are the smallest and the "
+                                            "largest of them.")
+                          .arg(np.n);
+        if (std::isinf(np.lower.lower) || std::isinf(np.upper.upper))
+            text += QLatin1Char(' ')
+                    + BlandAltmanReport::tr("Too few differences bound the outer ends of the limits' "
+                                            "intervals at %1 % confidence: they reach to infinity.")
+                          .arg(percentText(1.0 - options.alpha));
+        html += QStringLiteral("<p>%1</p>").arg(escaped(text));
+    }
+    return html;
 }
 
 QString resultRow(const QString &name, const BlandAltmanFigures &f, DifferenceScale scale)
@@ -204,7 +297,8 @@ int blandAltmanDecimals(const BlandAltmanFigures &figures, DifferenceScale scale
 }
 
 PlotModel blandAltmanPlot(const BlandAltmanFigures &figures, const BlandAltmanOptions &options,
-                          const QString &referenceName, const QString &comparedName)
+                          const QString &referenceName, const QString &comparedName,
+                          const OtherLimits *otherLimits)
 {
     PlotModel plot;
     plot.name = comparedName;
@@ -233,6 +327,38 @@ PlotModel blandAltmanPlot(const BlandAltmanFigures &figures, const BlandAltmanOp
                    {figures.loaUpper, BlandAltmanReport::tr("Upper limit %1").arg(valueText(figures.loaUpper)), plotcolors::limit},
                    {figures.loaLower, BlandAltmanReport::tr("Lower limit %1").arg(valueText(figures.loaLower)), plotcolors::limit}};
     plot.points = {{figures.axisValues, figures.differences, {}}};
+    if (otherLimits && options.limits == LimitsMethod::Regression) {
+        // Lines over the range of the X axis values in place of the constant ones.
+        const QVector<LimitsAt> &at = otherLimits->regression.limitsAt;
+        QVector<double> x, bias, lower, upper;
+        for (const LimitsAt &point : at) {
+            x << point.x;
+            bias << point.bias;
+            lower << point.lower;
+            upper << point.upper;
+        }
+        plot.bands.clear();
+        plot.lines = {plot.lines.first(), pathLine(x, bias, {plotcolors::estimate, 1.6, PlotStroke::Solid}),
+                      pathLine(x, lower, limitPen), pathLine(x, upper, limitPen)};
+        plot.labels = {{bias.value(bias.size() - 1), BlandAltmanReport::tr("Bias"), plotcolors::estimate},
+                       {upper.value(upper.size() - 1), BlandAltmanReport::tr("Upper limit"), plotcolors::limit},
+                       {lower.value(lower.size() - 1), BlandAltmanReport::tr("Lower limit"), plotcolors::limit}};
+        plot.yRange.include(lower);
+        plot.yRange.include(upper);
+    } else if (otherLimits && options.limits == LimitsMethod::Nonparametric) {
+        // The median with its interval in place of the mean.
+        const QuantileInterval &median = otherLimits->nonparametric.median;
+        plot.bands = {{PlotBand::Horizontal, {}, {median.lower}, {median.upper}, plotcolors::estimateBand},
+                      plot.bands.at(1), plot.bands.at(2)};
+        plot.lines = {plot.lines.at(0),
+                      horizontalLine(median.estimate, {plotcolors::estimate, 1.6, PlotStroke::Solid}),
+                      plot.lines.at(2), plot.lines.at(3)};
+        plot.labels = {{median.estimate, BlandAltmanReport::tr("Median %1").arg(valueText(median.estimate)),
+                        plotcolors::estimate},
+                       plot.labels.at(1), plot.labels.at(2)};
+        for (double value : {median.lower, median.upper})
+            plot.yRange.include(value);
+    }
 
     plot.xRange.include(figures.axisValues);
     plot.yRange.include(noDifference);
@@ -248,7 +374,7 @@ PlotModel blandAltmanPlot(const BlandAltmanFigures &figures, const BlandAltmanOp
 QString blandAltmanDocument(const QString &referenceName, const QStringList &names,
                             const QVector<BlandAltmanFigures> &figures,
                             const BlandAltmanOptions &options, const QStringList &plotImages,
-                            const ReplicatesSection *replicates)
+                            const ReplicatesSection *replicates, const QVector<OtherLimits> *otherLimits)
 {
     QString html = reportStart(BlandAltmanReport::tr("Bland–Altman analysis"), nameCellRules());
     html += optionsTable(referenceName, options, replicates);
@@ -259,6 +385,14 @@ QString blandAltmanDocument(const QString &referenceName, const QStringList &nam
     html += QStringLiteral("<p>%1</p>").arg(BlandAltmanReport::tr(
         "Slope: the least-squares slope of the differences on the X axis values; its p-value "
         "tests a proportional bias (slope 0)."));
+    if (otherLimits && options.limits == LimitsMethod::Regression)
+        html += regressionLimitsTable(names, figures, *otherLimits, options);
+    else if (otherLimits && options.limits == LimitsMethod::Nonparametric)
+        html += nonparametricNotes(names, figures, *otherLimits, options);
+    if (replicates && options.limits != LimitsMethod::Constant)
+        html += QStringLiteral("<p>%1</p>").arg(BlandAltmanReport::tr(
+            "With replicates these limits rest on the plotted differences (of the subject means, "
+            "or of the pairs), and their intervals do not account for the within-subject error."));
     if (replicates) {
         html += QStringLiteral("<p>%1</p>").arg(BlandAltmanReport::tr(
             "n counts subjects; SD is the standard deviation of the difference between single "

@@ -2,6 +2,7 @@
 #define CONCORDA_STATS_BLANDALTMANREPORT_H
 
 #include "blandaltman.h"
+#include "loamethods.h"
 #include "plotmodel.h"
 #include "replicates.h"
 
@@ -34,6 +35,15 @@ struct ReplicatesSection
     QStringList notes;                           // rows and subjects left out, and why
 };
 
+// The limits of agreement of one compared variable by a method other than the constant
+// limits, with their figures on the reported scale (ratios back-transformed; the
+// regression's coefficients stay on the working scale).
+struct OtherLimits
+{
+    RegressionLimits regression;       // LimitsMethod::Regression
+    NonparametricLimits nonparametric; // LimitsMethod::Nonparametric
+};
+
 // The HTML document: the options, a table of the figures of every compared variable
 // (names[i] naming figures[i]), and below it each variable's plot, plotImages[i] being the
 // image's address (a data URI) or empty for none. Names are HTML-escaped. With replicates,
@@ -41,14 +51,17 @@ struct ReplicatesSection
 QString blandAltmanDocument(const QString &referenceName, const QStringList &names,
                             const QVector<BlandAltmanFigures> &figures,
                             const BlandAltmanOptions &options, const QStringList &plotImages,
-                            const ReplicatesSection *replicates = nullptr);
+                            const ReplicatesSection *replicates = nullptr,
+                            const QVector<OtherLimits> *otherLimits = nullptr);
 
 // The difference plot of one compared variable: its differences against the X axis values,
 // one point per pair; the bias as a solid line and the limits of agreement as dashed lines,
 // each labelled at the right edge with its value; their confidence intervals as light
-// bands; a line at no difference (0, or 1 for ratios).
+// bands; a line at no difference (0, or 1 for ratios). Regression-based limits are lines
+// over the range of the X axis values; non-parametric ones stand about the median.
 PlotModel blandAltmanPlot(const BlandAltmanFigures &figures, const BlandAltmanOptions &options,
-                          const QString &referenceName, const QString &comparedName);
+                          const QString &referenceName, const QString &comparedName,
+                          const OtherLimits *otherLimits = nullptr);
 
 } // namespace stats
 

@@ -132,11 +132,11 @@ void tst_AnalysisRequest::blandAltmanChoices()
 {
     AnalysisDialog dialog(nullptr, analysisOf("bland-altman"));
     const QList<QComboBox *> boxes = dialog.findChildren<QComboBox *>();
-    QCOMPARE(boxes.size(), 4);
+    QCOMPARE(boxes.size(), 5);
     QCOMPARE(boxes.at(0)->itemText(2), QStringLiteral("Ratio (compared / reference)"));
     boxes.at(0)->setCurrentIndex(2);
     boxes.at(1)->setCurrentIndex(1);
-    boxes.at(2)->setCurrentIndex(1);
+    boxes.at(3)->setCurrentIndex(1);
     const QList<QDoubleSpinBox *> numbers = dialog.findChildren<QDoubleSpinBox *>();
     numbers.at(0)->setValue(0.9);
     numbers.at(1)->setValue(0.1);
@@ -151,16 +151,22 @@ void tst_AnalysisRequest::blandAltmanChoices()
     QVERIFY(stats::optionsProblem(analysisOf("bland-altman"), dialog.options(),
                                   stats::OptionNames::Dialog).isEmpty());
 
+    // The kind of interval belongs to the constant limits.
+    boxes.at(2)->setCurrentIndex(2);
+    QCOMPARE(dialog.options().choice("loa-method"), 2);
+    QVERIFY(!boxes.at(3)->isEnabled());
+    boxes.at(2)->setCurrentIndex(0);
+    QVERIFY(boxes.at(3)->isEnabled());
+
     // The design of replicates applies with a subject column only, the kind of interval of
     // the limits without one.
-    QVERIFY(!boxes.at(3)->isEnabled());
-    QVERIFY(boxes.at(2)->isEnabled());
+    QVERIFY(!boxes.at(4)->isEnabled());
     dialog.setVariables({"Subject"});
     dialog.variablesList()->item(0)->setSelected(true);
     emit dialog.moveSubjectButton()->pressed();
     QCOMPARE(dialog.subject(), QStringLiteral("Subject"));
-    QVERIFY(boxes.at(3)->isEnabled());
-    QVERIFY(!boxes.at(2)->isEnabled());
+    QVERIFY(boxes.at(4)->isEnabled());
+    QVERIFY(!boxes.at(3)->isEnabled());
     QVERIFY(dialog.options().subjectColumn());
 }
 
