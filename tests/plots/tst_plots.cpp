@@ -1,3 +1,4 @@
+#include "analysis.h"
 #include "blandaltman.h"
 #include "blandaltmanreport.h"
 #include "plotframe.h"
@@ -76,6 +77,8 @@ private slots:
     void saveKeepsOldFileOnFailure();
     void regressionItems_data();
     void regressionItems();
+    void everyModelDrawnAtItsCoordinates_data();
+    void everyModelDrawnAtItsCoordinates();
 };
 
 // The lines and bands stand at the figures' values in data coordinates, the labels carry
@@ -255,6 +258,93 @@ void tst_Plots::regressionItems()
     const double across = plot.xAxis->coordToPixel(1) - plot.xAxis->coordToPixel(0);
     const double up = plot.yAxis->coordToPixel(0) - plot.yAxis->coordToPixel(1);
     QCOMPARE(std::fabs(across - up) < 0.01 * up, equalScales);
+}
+
+void tst_Plots::everyModelDrawnAtItsCoordinates_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QStringList>("options"); // name=value pairs
+    QTest::newRow("Bland–Altman, constant") << "bland-altman" << QStringList();
+    QTest::newRow("Bland–Altman, regression-based") << "bland-altman" << QStringList{"loa-method=1"};
+    QTest::newRow("Bland–Altman, non-parametric") << "bland-altman" << QStringList{"loa-method=2"};
+    QTest::newRow("Passing–Bablok with its bootstrap band") << "regression" << QStringList{"bootstrap=200"};
+    QTest::newRow("Deming with its jackknife band") << "regression" << QStringList{"method=1"};
+    QTest::newRow("weighted Deming") << "regression" << QStringList{"method=2"};
+}
+
+// Whatever an analysis describes is drawn where it says: every band, line and point of
+// every plot model, in data coordinates.
+void tst_Plots::everyModelDrawnAtItsCoordinates()
+{
+    QFETCH(QString, id);
+    QFETCH(QStringList, options);
+    const stats::Analysis &analysis = *stats::findAnalysis(id);
+    stats::AnalysisInput input;
+    input.referenceName = QStringLiteral("Lab");
+    input.names = input.labels = QStringList{"MeterA"};
+    QVector<QVariant> compared;
+    for (int i = 0; i < 40; ++i) {
+        const double x = 3.0 + (i * 37 % 41) * 0.4;
+        input.reference.append(x);
+        compared.append(1.04 * x + 0.2 + ((i * 13) % 7 - 3) * 0.05 * x);
+    }
+    input.compared = {compared};
+    input.options = stats::defaultOptionValues(analysis.options());
+    for (const QString &option : options)
+        input.options.set(option.section('=', 0, 0), option.section('=', 1).toInt());
+    stats::Problem problem;
+    const auto result = stats::runAnalysis(analysis, input, stats::OptionNames::Dialog, &problem);
+    QVERIFY2(result, qPrintable(problem.message));
+
+    for (const stats::PlotModel &model : result->plots()) {
+        QCustomPlot plot;
+        plots::drawPlot(&plot, model);
+        QCOMPARE(plot.xAxis->label(), model.xTitle);
+        QCOMPARE(plot.yAxis->label(), model.yTitle);
+        QVector<stats::PlotLine> horizontal;
+        QVector<stats::PlotLine> paths;
+        for (const stats::PlotLine &line : model.lines)
+            (line.kind == stats::PlotLine::Horizontal ? horizontal : paths).append(line);
+        QList<double> expectedHorizontal;
+        for (const stats::PlotLine &line : horizontal)
+            expectedHorizontal << line.y.first();
+        QCOMPARE(horizontalLines(&plot), expectedHorizontal);
+        // Straight lines and two-point paths are items, longer paths curves.
+        QList<QPair<QPointF, QPointF>> segments;
+        for (int i = 0; i < plot.itemCount(); ++i) {
+            if (auto *line = qobject_cast<QCPItemLine *>(plot.item(i)))
+                segments << qMakePair(line->start->coords(), line->end->coords());
+        }
+        int curves = 0;
+        for (const stats::PlotLine &line : paths) {
+            if (line.kind != stats::PlotLine::Path)
+                continue;
+            if (line.x.size() == 2)
+                QVERIFY(segments.contains(qMakePair(QPointF(line.x.at(0), line.y.at(0)),
+                                                    QPointF(line.x.at(1), line.y.at(1)))));
+            else
+                ++curves;
+        }
+        QCOMPARE(plot.plottableCount() - plot.graphCount(), curves);
+        // A band between curves is two graphs, the upper filled down to the lower.
+        int graph = 0;
+        for (const stats::PlotBand &band : model.bands) {
+            if (band.kind != stats::PlotBand::Between)
+                continue;
+            QCPGraph *lower = plot.graph(graph++);
+            QCPGraph *upper = plot.graph(graph++);
+            QCOMPARE(upper->channelFillGraph(), lower);
+            QCOMPARE(lower->dataCount(), band.x.size());
+            for (int k = 0; k < band.x.size(); ++k) {
+                QCOMPARE(lower->data()->at(k)->key, band.x.at(k));
+                QCOMPARE(upper->data()->at(k)->value, band.upper.at(k));
+            }
+        }
+        int points = 0;
+        for (int g = graph; g < plot.graphCount(); ++g)
+            points += plot.graph(g)->dataCount();
+        QCOMPARE(points, model.points.first().x.size());
+    }
 }
 
 QTEST_MAIN(tst_Plots)
