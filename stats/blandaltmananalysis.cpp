@@ -188,6 +188,9 @@ public:
             if (!replicateColumns.isEmpty() && replicatesSection.design == ReplicateDesign::Exchangeable) {
                 for (int readings : replicateColumns.at(i).figures.readings)
                     plot.points.first().weights.append(readings);
+                plot.title += Texts::tr(" (one point per subject)");
+            } else if (!replicateColumns.isEmpty()) {
+                plot.title += Texts::tr(" (one point per pair)");
             }
             models.append(plot);
         }
