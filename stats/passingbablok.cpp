@@ -217,6 +217,21 @@ qint64 pairsAmong(qint64 count)
     return count * (count - 1) / 2;
 }
 
+// The passes of a bottom-up merge sort of n items whose sorted runs are `width` long to
+// begin with: merge(from, middle, to) merges [from, middle) with [middle, to) into the other
+// buffer, and swap() takes it after each pass. A merge that returns false ends the sort.
+template <typename Merge, typename Swap>
+void mergePasses(size_t n, size_t width, Merge merge, Swap swap)
+{
+    for (; width < n; width *= 2) {
+        for (size_t from = 0; from < n; from += 2 * width) {
+            if (!merge(from, std::min(n, from + width), std::min(n, from + 2 * width)))
+                return;
+        }
+        swap();
+    }
+}
+
 // Sorts `items` by `less` and returns the number of pairs the sort reversed: insertion sort
 // on short blocks, then merging them.
 template <typename T, typename Less>
@@ -239,29 +254,26 @@ qint64 sortCountingInversions(std::vector<T> &items, Less less)
     if (n <= block)
         return inversions;
     std::vector<T> merged(n);
-    for (size_t width = block; width < n; width *= 2) {
-        for (size_t from = 0; from < n; from += 2 * width) {
-            const size_t middle = std::min(n, from + width);
-            const size_t to = std::min(n, from + 2 * width);
-            size_t i = from;
-            size_t j = middle;
-            size_t k = from;
-            // Without branches: on random data the branch would go either way.
-            while (i < middle && j < to) {
-                const bool right = less(items[j], items[i]);
-                merged[k++] = right ? items[j] : items[i];
-                inversions += right ? qint64(middle - i) : 0;
-                j += right;
-                i += !right;
-            }
-            k = std::copy(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(middle),
-                          merged.begin() + std::ptrdiff_t(k))
-              - merged.begin();
-            std::copy(items.begin() + std::ptrdiff_t(j), items.begin() + std::ptrdiff_t(to),
-                      merged.begin() + std::ptrdiff_t(k));
+    const auto merge = [&](size_t from, size_t middle, size_t to) {
+        size_t i = from;
+        size_t j = middle;
+        size_t k = from;
+        // Without branches: on random data the branch would go either way.
+        while (i < middle && j < to) {
+            const bool right = less(items[j], items[i]);
+            merged[k++] = right ? items[j] : items[i];
+            inversions += right ? qint64(middle - i) : 0;
+            j += right;
+            i += !right;
         }
-        items.swap(merged);
-    }
+        k = std::copy(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(middle),
+                      merged.begin() + std::ptrdiff_t(k))
+            - merged.begin();
+        std::copy(items.begin() + std::ptrdiff_t(j), items.begin() + std::ptrdiff_t(to),
+                  merged.begin() + std::ptrdiff_t(k));
+        return true;
+    };
+    mergePasses(n, block, merge, [&] { items.swap(merged); });
     return inversions;
 }
 
@@ -652,38 +664,35 @@ void visitPairsBetween(const Points &points, const std::vector<int> &lowerOrder,
         else
             visit(b, a);
     };
-    for (size_t width = 1; width < n; width *= 2) {
-        for (size_t from = 0; from < n; from += 2 * width) {
-            const size_t middle = std::min(n, from + width);
-            const size_t to = std::min(n, from + 2 * width);
-            size_t i = from;
-            size_t j = middle;
-            size_t k = from;
-            while (i < middle && j < to) {
-                if (items[j].place < items[i].place) {
-                    const qint64 reversed = qint64(middle - i);
-                    if (wanted) {
-                        for (; next < wanted->size() && (*wanted)[next] < passed + reversed; ++next)
-                            pair(items[i + size_t((*wanted)[next] - passed)], items[j]);
-                        if (next == wanted->size())
-                            return;
-                    } else {
-                        for (size_t t = i; t < middle; ++t)
-                            pair(items[t], items[j]);
-                    }
-                    passed += reversed;
-                    merged[k++] = items[j++];
+    const auto merge = [&](size_t from, size_t middle, size_t to) {
+        size_t i = from;
+        size_t j = middle;
+        size_t k = from;
+        while (i < middle && j < to) {
+            if (items[j].place < items[i].place) {
+                const qint64 reversed = qint64(middle - i);
+                if (wanted) {
+                    for (; next < wanted->size() && (*wanted)[next] < passed + reversed; ++next)
+                        pair(items[i + size_t((*wanted)[next] - passed)], items[j]);
+                    if (next == wanted->size())
+                        return false;
                 } else {
-                    merged[k++] = items[i++];
+                    for (size_t t = i; t < middle; ++t)
+                        pair(items[t], items[j]);
                 }
-            }
-            while (i < middle)
-                merged[k++] = items[i++];
-            while (j < to)
+                passed += reversed;
                 merged[k++] = items[j++];
+            } else {
+                merged[k++] = items[i++];
+            }
         }
-        items.swap(merged);
-    }
+        while (i < middle)
+            merged[k++] = items[i++];
+        while (j < to)
+            merged[k++] = items[j++];
+        return true;
+    };
+    mergePasses(n, 1, merge, [&] { items.swap(merged); });
 }
 
 // Partially sorts [begin, end) so that each of the ascending, distinct places in [first,
