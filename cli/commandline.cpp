@@ -80,21 +80,21 @@ struct AnalysisOption
 {
     QString name;
     QVector<const stats::Analysis *> analyses;
-    QVector<stats::OptionSpec> specs;
+    QVector<stats::OptionDeclaration> declarations;
 };
 
 QVector<AnalysisOption> analysisOptions()
 {
     QVector<AnalysisOption> options;
     for (const stats::Analysis *analysis : stats::analyses()) {
-        for (const stats::OptionSpec &spec : analysis->options()) {
-            const QString name = commandLineName(spec);
+        for (const stats::OptionDeclaration &declaration : analysis->options()) {
+            const QString name = commandLineName(declaration);
             auto known = std::find_if(options.begin(), options.end(),
                                       [&name](const AnalysisOption &option) { return option.name == name; });
             if (known == options.end())
                 known = options.insert(options.end(), AnalysisOption{name, {}, {}});
             known->analyses.append(analysis);
-            known->specs.append(spec);
+            known->declarations.append(declaration);
         }
     }
     return options;
@@ -106,10 +106,10 @@ QString analysisOptionHelp(const AnalysisOption &option)
 {
     QStringList texts;
     QVector<QStringList> users;
-    for (int i = 0; i < option.specs.size(); ++i) {
-        const stats::OptionSpec &spec = option.specs.at(i);
-        QString text = spec.help;
-        if (spec.type == stats::OptionType::Flag && spec.defaultValue.toBool())
+    for (int i = 0; i < option.declarations.size(); ++i) {
+        const stats::OptionDeclaration &declaration = option.declarations.at(i);
+        QString text = declaration.help;
+        if (declaration.type == stats::OptionType::Flag && declaration.defaultValue.toBool())
             text = BatchReport::tr("leave out: %1").arg(text);
         const int known = texts.indexOf(text);
         if (known < 0) {
@@ -122,7 +122,7 @@ QString analysisOptionHelp(const AnalysisOption &option)
     QStringList parts;
     for (int i = 0; i < texts.size(); ++i)
         parts.append(QStringLiteral("%1: %2").arg(users.at(i).join(QLatin1String(", ")), texts.at(i)));
-    const stats::OptionSpec &first = option.specs.first();
+    const stats::OptionDeclaration &first = option.declarations.first();
     QString help = parts.join(QLatin1Char(' '));
     if (first.type == stats::OptionType::Number)
         help += BatchReport::tr(" (default: %1)").arg(first.defaultValue.toDouble());
@@ -166,10 +166,10 @@ QVector<QCommandLineOption> toolOptions()
 
 QCommandLineOption commandLineOption(const AnalysisOption &option)
 {
-    const stats::OptionSpec &spec = option.specs.first();
-    if (spec.type == stats::OptionType::Flag)
+    const stats::OptionDeclaration &declaration = option.declarations.first();
+    if (declaration.type == stats::OptionType::Flag)
         return QCommandLineOption(option.name, analysisOptionHelp(option));
-    return QCommandLineOption(option.name, analysisOptionHelp(option), spec.valueName);
+    return QCommandLineOption(option.name, analysisOptionHelp(option), declaration.valueName);
 }
 
 QString description()
@@ -247,49 +247,49 @@ bool readAnalysisOptions(const QCommandLineParser &parser, const QVector<Analysi
                          ReportRequest *request, QString *error)
 {
     const stats::Analysis &analysis = *request->analysis;
-    const QVector<stats::OptionSpec> specs = analysis.options();
+    const QVector<stats::OptionDeclaration> declarations = analysis.options();
     for (const AnalysisOption &option : all) {
         if (parser.isSet(option.name) && !option.analyses.contains(&analysis)) {
             *error = BatchReport::tr("--%1 does not apply to --analysis %2").arg(option.name, analysis.id());
             return false;
         }
     }
-    request->options = stats::defaultOptionValues(specs);
+    request->options = stats::defaultOptionValues(declarations);
     request->options.setSubjectColumn(!request->subject.isEmpty());
-    for (const stats::OptionSpec &spec : specs) {
-        const QString name = commandLineName(spec);
+    for (const stats::OptionDeclaration &declaration : declarations) {
+        const QString name = commandLineName(declaration);
         if (!parser.isSet(name))
             continue;
-        QVariant value = !spec.defaultValue.toBool();
-        if (spec.type != stats::OptionType::Flag
-            && !stats::readCommandLineValue(spec, parser.value(name), &value, error))
+        QVariant value = !declaration.defaultValue.toBool();
+        if (declaration.type != stats::OptionType::Flag
+            && !stats::readCommandLineValue(declaration, parser.value(name), &value, error))
             return false;
-        request->options.set(spec.name, value);
+        request->options.set(declaration.name, value);
     }
-    for (const stats::OptionSpec &spec : specs) {
-        if (!parser.isSet(commandLineName(spec)))
+    for (const stats::OptionDeclaration &declaration : declarations) {
+        if (!parser.isSet(commandLineName(declaration)))
             continue;
-        for (const QString &target : spec.shorthandFor) {
-            const stats::OptionSpec *each = stats::findOption(specs, target);
+        for (const QString &target : declaration.shorthandFor) {
+            const stats::OptionDeclaration *each = stats::findOption(declarations, target);
             if (each && !parser.isSet(commandLineName(*each)))
-                request->options.set(target, request->options.value(spec.name));
+                request->options.set(target, request->options.value(declaration.name));
         }
     }
-    for (const stats::OptionSpec &spec : specs) {
-        if (!parser.isSet(commandLineName(spec)) || stats::optionApplies(spec, specs, request->options))
+    for (const stats::OptionDeclaration &declaration : declarations) {
+        if (!parser.isSet(commandLineName(declaration)) || stats::optionApplies(declaration, declarations, request->options))
             continue;
-        if (spec.subjectUse == stats::OptionSpec::SubjectUse::WithSubject && request->subject.isEmpty()) {
-            *error = BatchReport::tr("--%1 applies only with --subject").arg(commandLineName(spec));
+        if (declaration.subjectUse == stats::OptionDeclaration::SubjectUse::WithSubject && request->subject.isEmpty()) {
+            *error = BatchReport::tr("--%1 applies only with --subject").arg(commandLineName(declaration));
             return false;
         }
-        if (spec.subjectUse == stats::OptionSpec::SubjectUse::WithoutSubject && !request->subject.isEmpty()) {
-            *error = BatchReport::tr("--%1 does not apply with --subject").arg(commandLineName(spec));
+        if (declaration.subjectUse == stats::OptionDeclaration::SubjectUse::WithoutSubject && !request->subject.isEmpty()) {
+            *error = BatchReport::tr("--%1 does not apply with --subject").arg(commandLineName(declaration));
             return false;
         }
-        const stats::OptionSpec *choice = stats::findOption(specs, spec.appliesWith);
+        const stats::OptionDeclaration *choice = stats::findOption(declarations, declaration.appliesWith);
         *error = BatchReport::tr("--%1 applies to --%2 %3, not to %4")
-                     .arg(commandLineName(spec), choice->name,
-                          stats::choiceNames(*choice, spec.appliesToChoices),
+                     .arg(commandLineName(declaration), choice->name,
+                          stats::choiceNames(*choice, declaration.appliesToChoices),
                           choice->choices.value(request->options.choice(choice->name)).name);
         return false;
     }
@@ -351,11 +351,11 @@ bool readToolOptions(const QCommandLineParser &parser, ReportRequest *request, Q
 
 } // namespace
 
-QString commandLineName(const stats::OptionSpec &spec)
+QString commandLineName(const stats::OptionDeclaration &declaration)
 {
-    if (spec.type == stats::OptionType::Flag && spec.defaultValue.toBool())
-        return QStringLiteral("no-") + spec.name;
-    return spec.name;
+    if (declaration.type == stats::OptionType::Flag && declaration.defaultValue.toBool())
+        return QStringLiteral("no-") + declaration.name;
+    return declaration.name;
 }
 
 CommandLine parseCommandLine(const QStringList &arguments)

@@ -52,7 +52,7 @@ CommandLine parseCommandLine(const QStringList &arguments);
 
 // The option by which the command line sets an analysis option: its name, or for a flag
 // that is on by default, "no-" and its name.
-QString commandLineName(const stats::OptionSpec &spec);
+QString commandLineName(const stats::OptionDeclaration &declaration);
 
 } // namespace batch
 

@@ -30,41 +30,41 @@ void setFieldRange(QDoubleSpinBox *box, const stats::NumberRange &range, int dec
 
 } // namespace
 
-OptionsForm::OptionsForm(const QVector<stats::OptionSpec> &specs, QFormLayout *form, QObject *parent)
+OptionsForm::OptionsForm(const QVector<stats::OptionDeclaration> &declarations, QFormLayout *form, QObject *parent)
     : QObject(parent)
-    , specs(specs)
+    , declarations(declarations)
 {
-    for (const stats::OptionSpec &spec : specs) {
-        if (!spec.shorthandFor.isEmpty())
+    for (const stats::OptionDeclaration &declaration : declarations) {
+        if (!declaration.shorthandFor.isEmpty())
             continue;
-        QWidget *widget = makeField(spec);
-        widget->setToolTip(spec.toolTip);
-        fields.insert(spec.name, widget);
-        if (spec.type == stats::OptionType::Flag) {
+        QWidget *widget = makeField(declaration);
+        widget->setToolTip(declaration.toolTip);
+        fields.insert(declaration.name, widget);
+        if (declaration.type == stats::OptionType::Flag) {
             form->addRow(QString(), widget);
             continue;
         }
-        if (!spec.alternatives.isEmpty()) {
+        if (!declaration.alternatives.isEmpty()) {
             auto *choice = new QComboBox;
             choice->addItem(tr("a number:"));
-            for (const stats::OptionChoice &alternative : spec.alternatives)
+            for (const stats::OptionChoice &alternative : declaration.alternatives)
                 choice->addItem(alternative.label);
-            choice->setToolTip(spec.toolTip);
+            choice->setToolTip(declaration.toolTip);
             connect(choice, SIGNAL(currentIndexChanged(int)), this, SLOT(onFieldChanged()));
-            alternatives.insert(spec.name, choice);
+            alternatives.insert(declaration.name, choice);
             auto *row = new QHBoxLayout;
             row->addWidget(choice);
             row->addWidget(widget, 1);
-            form->addRow(spec.label, row);
+            form->addRow(declaration.label, row);
             continue;
         }
-        form->addRow(spec.label, widget);
-        if (spec.type == stats::OptionType::NumberList) {
+        form->addRow(declaration.label, widget);
+        if (declaration.type == stats::OptionType::NumberList) {
             auto *note = new QLabel;
             note->setStyleSheet(QStringLiteral("color: #b22222;"));
             note->setVisible(false);
             form->addRow(QString(), note);
-            listNotes.insert(spec.name, note);
+            listNotes.insert(declaration.name, note);
         }
     }
     onFieldChanged();
@@ -72,37 +72,37 @@ OptionsForm::OptionsForm(const QVector<stats::OptionSpec> &specs, QFormLayout *f
 
 OptionsForm::~OptionsForm() = default;
 
-QWidget *OptionsForm::makeField(const stats::OptionSpec &spec)
+QWidget *OptionsForm::makeField(const stats::OptionDeclaration &declaration)
 {
-    switch (spec.type) {
+    switch (declaration.type) {
     case stats::OptionType::Number: {
         auto *box = new QDoubleSpinBox;
-        box->setDecimals(spec.decimals);
-        setFieldRange(box, spec.range, spec.decimals);
-        box->setSingleStep(spec.step);
-        box->setValue(spec.defaultValue.toDouble());
+        box->setDecimals(declaration.decimals);
+        setFieldRange(box, declaration.range, declaration.decimals);
+        box->setSingleStep(declaration.step);
+        box->setValue(declaration.defaultValue.toDouble());
         connect(box, SIGNAL(valueChanged(double)), this, SLOT(onFieldChanged()));
         return box;
     }
     case stats::OptionType::Choice: {
         auto *box = new QComboBox;
-        for (const stats::OptionChoice &choice : spec.choices)
+        for (const stats::OptionChoice &choice : declaration.choices)
             box->addItem(choice.label);
-        box->setCurrentIndex(spec.defaultValue.toInt());
+        box->setCurrentIndex(declaration.defaultValue.toInt());
         connect(box, SIGNAL(currentIndexChanged(int)), this, SLOT(onFieldChanged()));
         return box;
     }
     case stats::OptionType::NumberList: {
         auto *line = new QLineEdit;
-        line->setPlaceholderText(spec.placeholder);
+        line->setPlaceholderText(declaration.placeholder);
         connect(line, SIGNAL(textChanged(QString)), this, SLOT(onFieldChanged()));
         return line;
     }
     case stats::OptionType::Flag:
         break;
     }
-    auto *box = new QCheckBox(spec.label);
-    box->setChecked(spec.defaultValue.toBool());
+    auto *box = new QCheckBox(declaration.label);
+    box->setChecked(declaration.defaultValue.toBool());
     connect(box, SIGNAL(toggled(bool)), this, SLOT(onFieldChanged()));
     return box;
 }
@@ -131,33 +131,33 @@ stats::OptionValues OptionsForm::values() const
 {
     stats::OptionValues values;
     values.setSubjectColumn(subjectColumn);
-    for (const stats::OptionSpec &spec : specs) {
-        QWidget *widget = fields.value(spec.name);
+    for (const stats::OptionDeclaration &declaration : declarations) {
+        QWidget *widget = fields.value(declaration.name);
         if (!widget) {
-            values.set(spec.name, spec.defaultValue);
+            values.set(declaration.name, declaration.defaultValue);
             continue;
         }
-        switch (spec.type) {
+        switch (declaration.type) {
         case stats::OptionType::Number: {
-            const QComboBox *choice = alternatives.value(spec.name);
+            const QComboBox *choice = alternatives.value(declaration.name);
             if (choice && choice->currentIndex() > 0)
-                values.set(spec.name, spec.alternatives.value(choice->currentIndex() - 1).name);
+                values.set(declaration.name, declaration.alternatives.value(choice->currentIndex() - 1).name);
             else
-                values.set(spec.name, static_cast<QDoubleSpinBox *>(widget)->value());
+                values.set(declaration.name, static_cast<QDoubleSpinBox *>(widget)->value());
             break;
         }
         case stats::OptionType::Choice:
-            values.set(spec.name, static_cast<QComboBox *>(widget)->currentIndex());
+            values.set(declaration.name, static_cast<QComboBox *>(widget)->currentIndex());
             break;
         case stats::OptionType::NumberList: {
             QVector<double> numbers;
             QString bad;
             stats::parseNumberList(static_cast<QLineEdit *>(widget)->text(), &numbers, &bad);
-            values.set(spec.name, QVariant::fromValue(numbers));
+            values.set(declaration.name, QVariant::fromValue(numbers));
             break;
         }
         case stats::OptionType::Flag:
-            values.set(spec.name, static_cast<QCheckBox *>(widget)->isChecked());
+            values.set(declaration.name, static_cast<QCheckBox *>(widget)->isChecked());
             break;
         }
     }
@@ -192,13 +192,13 @@ void OptionsForm::updateFields()
         note.value()->setVisible(!readable);
     }
     const stats::OptionValues chosen = values();
-    for (const stats::OptionSpec &spec : specs) {
-        if (!fields.contains(spec.name))
+    for (const stats::OptionDeclaration &declaration : declarations) {
+        if (!fields.contains(declaration.name))
             continue;
-        const bool applies = stats::optionApplies(spec, specs, chosen);
-        QComboBox *choice = alternatives.value(spec.name);
+        const bool applies = stats::optionApplies(declaration, declarations, chosen);
+        QComboBox *choice = alternatives.value(declaration.name);
         if (choice)
             choice->setEnabled(applies);
-        fields.value(spec.name)->setEnabled(applies && (!choice || choice->currentIndex() == 0));
+        fields.value(declaration.name)->setEnabled(applies && (!choice || choice->currentIndex() == 0));
     }
 }

@@ -1,7 +1,7 @@
 #ifndef CONCORDA_DIALOGS_OPTIONSFORM_H
 #define CONCORDA_DIALOGS_OPTIONSFORM_H
 
-#include "optionspec.h"
+#include "optiondeclaration.h"
 
 #include <QHash>
 #include <QObject>
@@ -22,7 +22,7 @@ class OptionsForm : public QObject
     Q_OBJECT
 
 public:
-    OptionsForm(const QVector<stats::OptionSpec> &specs, QFormLayout *form, QObject *parent);
+    OptionsForm(const QVector<stats::OptionDeclaration> &declarations, QFormLayout *form, QObject *parent);
     ~OptionsForm() override;
 
     // The values as entered; a list as far as it reads.
@@ -46,9 +46,9 @@ private slots:
     void onFieldChanged();
 
 private:
-    QWidget *makeField(const stats::OptionSpec &spec);
+    QWidget *makeField(const stats::OptionDeclaration &declaration);
     void updateFields();
-    QVector<stats::OptionSpec> specs;
+    QVector<stats::OptionDeclaration> declarations;
     QHash<QString, QWidget *> fields;
     QHash<QString, QLabel *> listNotes;
     QHash<QString, QComboBox *> alternatives;

@@ -54,11 +54,11 @@ public:
         return position < size ? data[position++] : 0;
     }
 
-    double number(const stats::OptionSpec &spec)
+    double number(const stats::OptionDeclaration &declaration)
     {
-        const stats::NumberRange &range = spec.range;
+        const stats::NumberRange &range = declaration.range;
         const double infinity = std::numeric_limits<double>::infinity();
-        const double choices[] = {spec.defaultValue.toDouble(),
+        const double choices[] = {declaration.defaultValue.toDouble(),
                                   range.minimum,
                                   range.maximum,
                                   std::nextafter(range.minimum, -infinity),
@@ -95,25 +95,25 @@ private:
     size_t position = 0;
 };
 
-stats::OptionValues fuzzedOptions(const QVector<stats::OptionSpec> &specs, Input *input)
+stats::OptionValues fuzzedOptions(const QVector<stats::OptionDeclaration> &declarations, Input *input)
 {
     stats::OptionValues values;
-    for (const stats::OptionSpec &spec : specs) {
-        switch (spec.type) {
+    for (const stats::OptionDeclaration &declaration : declarations) {
+        switch (declaration.type) {
         case stats::OptionType::Number:
-            values.set(spec.name, input->number(spec));
+            values.set(declaration.name, input->number(declaration));
             break;
         case stats::OptionType::Choice:
-            values.set(spec.name, int(input->byte() % (spec.choices.size() + 1)));
+            values.set(declaration.name, int(input->byte() % (declaration.choices.size() + 1)));
             break;
         case stats::OptionType::Flag:
-            values.set(spec.name, bool(input->byte() & 1));
+            values.set(declaration.name, bool(input->byte() & 1));
             break;
         case stats::OptionType::NumberList: {
             QVector<double> numbers;
             for (int count = input->byte() % 4; count > 0; --count)
-                numbers.append(input->number(spec));
-            values.set(spec.name, QVariant::fromValue(numbers));
+                numbers.append(input->number(declaration));
+            values.set(declaration.name, QVariant::fromValue(numbers));
             break;
         }
         }

@@ -39,12 +39,12 @@ AgreementOptions agreementOptions(const OptionValues &values)
 class AgreementResult : public AnalysisResult
 {
 public:
-    AgreementResult(const AnalysisInput &input, const QVector<OptionSpec> &specs,
+    AgreementResult(const AnalysisInput &input, const QVector<OptionDeclaration> &declarations,
                     QVector<AgreementFigures> figures)
         : names(input.names)
         , labels(input.labels)
         , options(agreementOptions(input.options))
-        , recordedOptions(optionsRecord(specs, input.options))
+        , recordedOptions(optionsRecord(declarations, input.options))
         , figures(std::move(figures))
     {
     }
@@ -104,7 +104,7 @@ public:
                          "limits, and the number of complete pairs.");
     }
 
-    QVector<OptionSpec> options() const override
+    QVector<OptionDeclaration> options() const override
     {
         return {
             numberOption(tdiAllowance, QStringLiteral("TDI Allowance"),

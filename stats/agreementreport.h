@@ -1,7 +1,7 @@
 #ifndef CONCORDA_STATS_AGREEMENTREPORT_H
 #define CONCORDA_STATS_AGREEMENTREPORT_H
 
-#include "optionspec.h"
+#include "optiondeclaration.h"
 
 #include <QString>
 #include <QStringList>

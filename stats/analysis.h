@@ -2,7 +2,7 @@
 #define CONCORDA_STATS_ANALYSIS_H
 
 #include "namedfields.h"
-#include "optionspec.h"
+#include "optiondeclaration.h"
 #include "plotmodel.h"
 #include "progress.h"
 
@@ -90,7 +90,7 @@ public:
     virtual QString summary() const = 0;
 
     virtual SubjectColumn subjectColumn() const;
-    virtual QVector<OptionSpec> options() const = 0;
+    virtual QVector<OptionDeclaration> options() const = 0;
     // Whether a run draws plots, so that the batch tool sets up drawing only when needed.
     virtual bool hasPlots() const;
 

@@ -159,12 +159,12 @@ Record lineRecord(const QString &prefix, const LinearFit &fit)
 class BlandAltmanResult : public AnalysisResult
 {
 public:
-    BlandAltmanResult(const AnalysisInput &input, const QVector<OptionSpec> &specs,
+    BlandAltmanResult(const AnalysisInput &input, const QVector<OptionDeclaration> &declarations,
                       QVector<BlandAltmanFigures> figures)
         : referenceName(input.referenceName)
         , names(input.names)
         , options(blandAltmanOptions(input.options))
-        , recordedOptions(optionsRecord(specs, input.options))
+        , recordedOptions(optionsRecord(declarations, input.options))
         , figures(std::move(figures))
     {
     }
@@ -308,7 +308,7 @@ public:
     SubjectColumn subjectColumn() const override { return SubjectColumn::Optional; }
 
     // The choices stand in the order of the enumerations they choose from.
-    QVector<OptionSpec> options() const override
+    QVector<OptionDeclaration> options() const override
     {
         return {
             choiceOption(differences, Texts::tr("Differences"),
@@ -423,21 +423,21 @@ private:
     }
 
     // With replicates the limits' intervals are MOVER's, whatever this option says.
-    static OptionSpec limitIntervalOption()
+    static OptionDeclaration limitIntervalOption()
     {
-        OptionSpec spec = choiceOption(
+        OptionDeclaration declaration = choiceOption(
             limitInterval, Texts::tr("CI of the limits"),
             Texts::tr("confidence intervals of the limits from the non-central t distribution, "
                       "or the approximation of Bland and Altman (1999)."),
             {{QStringLiteral("exact"), Texts::tr("Exact")},
              {QStringLiteral("approximate"), Texts::tr("Approximate")}});
-        spec.subjectUse = OptionSpec::SubjectUse::WithoutSubject;
-        spec.appliesWith = limitsMethod;
-        spec.appliesToChoices = {int(LimitsMethod::Constant)};
-        return spec;
+        declaration.subjectUse = OptionDeclaration::SubjectUse::WithoutSubject;
+        declaration.appliesWith = limitsMethod;
+        declaration.appliesToChoices = {int(LimitsMethod::Constant)};
+        return declaration;
     }
 
-    static OptionSpec replicatesOption()
+    static OptionDeclaration replicatesOption()
     {
         return replicateDesignOption(Texts::tr(
                                                "with --subject: exchangeable, the true value is constant within a "

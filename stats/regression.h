@@ -1,7 +1,7 @@
 #ifndef CONCORDA_STATS_REGRESSION_H
 #define CONCORDA_STATS_REGRESSION_H
 
-#include "optionspec.h"
+#include "optiondeclaration.h"
 #include "progress.h"
 
 #include <QString>

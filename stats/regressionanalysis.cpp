@@ -123,11 +123,11 @@ QVector<RegressionFigures> figuresOf(const QVector<FittedColumn> &columns)
 class RegressionResult : public AnalysisResult
 {
 public:
-    RegressionResult(const AnalysisInput &input, const QVector<OptionSpec> &specs,
+    RegressionResult(const AnalysisInput &input, const QVector<OptionDeclaration> &declarations,
                      QVector<FittedColumn> columns)
         : input(input)
         , options(regressionOptions(input.options))
-        , recordedOptions(optionsRecord(specs, input.options))
+        , recordedOptions(optionsRecord(declarations, input.options))
         , columns(std::move(columns))
         , figures(figuresOf(this->columns))
     {
@@ -267,15 +267,15 @@ public:
                                "says which rows are one subject's readings");
     }
 
-    QVector<OptionSpec> options() const override
+    QVector<OptionDeclaration> options() const override
     {
         // In the order of RegressionMethod.
-        OptionSpec methodSpec = choiceOption(
+        OptionDeclaration methodSpec = choiceOption(
             method, Texts::tr("Method"), Texts::tr("the fitting method."),
             {{QStringLiteral("passing-bablok"), Texts::tr("Passing–Bablok")},
              {QStringLiteral("deming"), Texts::tr("Deming")},
              {QStringLiteral("weighted-deming"), Texts::tr("Weighted Deming")}});
-        OptionSpec ratio = numberOption(
+        OptionDeclaration ratio = numberOption(
             errorRatio, Texts::tr("Error ratio λ"),
             Texts::tr("lambda, the variance of the reference's errors over that of the compared "
                       "method's."),
@@ -288,18 +288,18 @@ public:
         ratio.help = Texts::tr("lambda, the variance of the reference's errors over that of the "
                                "compared method's; with --subject, 'replicates' estimates it from "
                                "the within-subject variances.");
-        OptionSpec scales = flagOption(equalScales, Texts::tr("Equal scales on both axes"),
+        OptionDeclaration scales = flagOption(equalScales, Texts::tr("Equal scales on both axes"),
                                        Texts::tr("both axes of the scatter plot in the same units "
                                                  "per pixel."),
                                        true);
         scales.plotOnly = true;
-        OptionSpec band = flagOption(confidenceBand, Texts::tr("Confidence band of the line"),
+        OptionDeclaration band = flagOption(confidenceBand, Texts::tr("Confidence band of the line"),
                                      Texts::tr("the band of the fitted line on the scatter plot at "
                                                "level 1 - alpha (jackknife for Deming, bootstrap "
                                                "for Passing-Bablok)."),
                                      true);
         band.plotOnly = true;
-        OptionSpec resamples = numberOption(
+        OptionDeclaration resamples = numberOption(
             bootstrapResamples, Texts::tr("Bootstrap resamples"),
             Texts::tr("the resamples of the pairs that give the Passing-Bablok intervals of the "
                       "bias at the decision levels and its band."),
@@ -308,7 +308,7 @@ public:
         resamples.integer = true;
         resamples.appliesWith = method;
         resamples.appliesToChoices = {int(RegressionMethod::PassingBablok)};
-        OptionSpec seed = numberOption(
+        OptionDeclaration seed = numberOption(
             seedOption, Texts::tr("Random seed"),
             Texts::tr("the seed of the bootstrap: the same seed gives the same intervals."),
             QStringLiteral("S"), 1, closedInterval(0, 9007199254740992.0), 0, 1);
@@ -400,7 +400,7 @@ private:
         return result;
     }
 
-    static OptionSpec replicatesOption()
+    static OptionDeclaration replicatesOption()
     {
         return replicateDesignOption(Texts::tr(
                                                "with --subject: exchangeable, every reading of a subject counts "

@@ -82,12 +82,12 @@ Record methodRecord(const QString &method, const MethodIntraAgreement &intra)
 class ReplicateAgreementResult : public AnalysisResult
 {
 public:
-    ReplicateAgreementResult(const AnalysisInput &input, const QVector<OptionSpec> &specs,
+    ReplicateAgreementResult(const AnalysisInput &input, const QVector<OptionDeclaration> &declarations,
                              QVector<ReplicateAgreementPair> pairs)
         : referenceName(input.referenceName)
         , subjectName(input.subjectName)
         , options(unifiedOptions(input.options))
-        , recordedOptions(optionsRecord(specs, input.options))
+        , recordedOptions(optionsRecord(declarations, input.options))
         , pairs(std::move(pairs))
     {
     }
@@ -151,13 +151,13 @@ public:
     }
     SubjectColumn subjectColumn() const override { return SubjectColumn::Required; }
 
-    QVector<OptionSpec> options() const override
+    QVector<OptionDeclaration> options() const override
     {
         const auto allowance = [](const QString &name, const QString &label, const QString &help) {
             return numberOption(name, label, help, QStringLiteral("X"), 10.0,
                                 {0.0, std::numeric_limits<double>::infinity(), true, false}, 2, 0.01);
         };
-        OptionSpec every = allowance(tdiAllowance, Texts::tr("TDI Allowance"),
+        OptionDeclaration every = allowance(tdiAllowance, Texts::tr("TDI Allowance"),
                                      Texts::tr("the bound for which CP is computed at every level "
                                                "(a percentage with --proportional)."));
         every.shorthandFor = QStringList{tdiAllowanceIntra, tdiAllowanceInter, tdiAllowanceTotal};

@@ -361,14 +361,14 @@ QString replicateDesignName(ReplicateDesign design)
                                              : QStringLiteral("exchangeable");
 }
 
-OptionSpec replicateDesignOption(const QString &help)
+OptionDeclaration replicateDesignOption(const QString &help)
 {
-    OptionSpec spec = choiceOption(
+    OptionDeclaration declaration = choiceOption(
         QStringLiteral("replicates"), Replicates::tr("Replicates"), help,
         {{QStringLiteral("exchangeable"), Replicates::tr("Exchangeable (true value constant within a subject)")},
          {QStringLiteral("linked"), Replicates::tr("Linked (each row a pair taken together)")}});
-    spec.subjectUse = OptionSpec::SubjectUse::WithSubject;
-    return spec;
+    declaration.subjectUse = OptionDeclaration::SubjectUse::WithSubject;
+    return declaration;
 }
 
 SubjectGroups groupBySubject(const QStringList &subjectTexts)

@@ -2,7 +2,7 @@
 #define CONCORDA_STATS_REPLICATES_H
 
 #include "blandaltman.h"
-#include "optionspec.h"
+#include "optiondeclaration.h"
 
 #include <QString>
 #include <QVariant>
@@ -31,7 +31,7 @@ QString replicateDesignName(ReplicateDesign design);
 
 // The option "Replicates" of an analysis that takes replicated readings (--replicates
 // exchangeable|linked, applying with a subject column only), with the analysis's help text.
-OptionSpec replicateDesignOption(const QString &help);
+OptionDeclaration replicateDesignOption(const QString &help);
 
 // The rows of a table grouped by the text of their subject cell.
 //

@@ -120,9 +120,9 @@ void tst_AnalysisRequest::formStartsAtTheDefaults()
     QCOMPARE(dialog.windowTitle(), analysis.dialogTitle());
     const stats::OptionValues defaults = stats::defaultOptionValues(analysis.options());
     const stats::OptionValues shown = dialog.options();
-    for (const stats::OptionSpec &spec : analysis.options()) {
-        QCOMPARE(shown.value(spec.name), defaults.value(spec.name));
-        QCOMPARE(dialog.optionsForm()->field(spec.name) != nullptr, spec.shorthandFor.isEmpty());
+    for (const stats::OptionDeclaration &declaration : analysis.options()) {
+        QCOMPARE(shown.value(declaration.name), defaults.value(declaration.name));
+        QCOMPARE(dialog.optionsForm()->field(declaration.name) != nullptr, declaration.shorthandFor.isEmpty());
     }
 }
 

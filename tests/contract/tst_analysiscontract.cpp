@@ -268,42 +268,42 @@ void tst_AnalysisContract::optionsRefusedOutsideTheirRange()
 {
     QFETCH(QString, id);
     const stats::Analysis &analysis = *stats::findAnalysis(id);
-    const QVector<stats::OptionSpec> specs = analysis.options();
+    const QVector<stats::OptionDeclaration> declarations = analysis.options();
     const bool generatedForm = id != QLatin1String(stats::agreementId);
     std::unique_ptr<AnalysisDialog> dialog(generatedForm ? new AnalysisDialog(nullptr, analysis) : nullptr);
-    for (const stats::OptionSpec &spec : specs) {
-        if (spec.type != stats::OptionType::Number && spec.type != stats::OptionType::NumberList)
+    for (const stats::OptionDeclaration &declaration : declarations) {
+        if (declaration.type != stats::OptionType::Number && declaration.type != stats::OptionType::NumberList)
             continue;
-        stats::OptionValues values = stats::defaultOptionValues(specs);
+        stats::OptionValues values = stats::defaultOptionValues(declarations);
         // Where the option applies only with some choice, it is checked under that choice.
-        if (!spec.appliesWith.isEmpty())
-            values.set(spec.appliesWith, spec.appliesToChoices.first());
-        for (double outside : outsideRange(spec.range)) {
+        if (!declaration.appliesWith.isEmpty())
+            values.set(declaration.appliesWith, declaration.appliesToChoices.first());
+        for (double outside : outsideRange(declaration.range)) {
             const QString text = QString::number(outside, 'g', 17);
-            values.set(spec.name, spec.type == stats::OptionType::Number
+            values.set(declaration.name, declaration.type == stats::OptionType::Number
                                       ? QVariant(outside)
                                       : QVariant::fromValue(QVector<double>{outside}));
-            QVERIFY2(stats::optionsProblem(analysis, values, stats::OptionNames::Dialog).contains(spec.label),
-                     qPrintable(spec.name + QLatin1Char(' ') + text));
+            QVERIFY2(stats::optionsProblem(analysis, values, stats::OptionNames::Dialog).contains(declaration.label),
+                     qPrintable(declaration.name + QLatin1Char(' ') + text));
 
-            QStringList arguments{"concorda-report", "--analysis", id, "--gold", "Ref", "--" + spec.name, text};
+            QStringList arguments{"concorda-report", "--analysis", id, "--gold", "Ref", "--" + declaration.name, text};
             if (analysis.subjectColumn() == stats::SubjectColumn::Required)
                 arguments << "--subject" << "Id";
-            if (!spec.appliesWith.isEmpty()) {
-                const stats::OptionSpec *choice = stats::findOption(specs, spec.appliesWith);
-                arguments << "--" + choice->name << choice->choices.at(spec.appliesToChoices.first()).name;
+            if (!declaration.appliesWith.isEmpty()) {
+                const stats::OptionDeclaration *choice = stats::findOption(declarations, declaration.appliesWith);
+                arguments << "--" + choice->name << choice->choices.at(declaration.appliesToChoices.first()).name;
             }
             const batch::CommandLine line = batch::parseCommandLine(arguments << "data.csv");
             QCOMPARE(line.action, batch::CommandLine::Fail);
-            QVERIFY2(line.text.contains("--" + spec.name), qPrintable(line.text));
+            QVERIFY2(line.text.contains("--" + declaration.name), qPrintable(line.text));
 
             // The generated form's number field holds no value outside the range.
-            if (dialog && spec.shorthandFor.isEmpty() && spec.type == stats::OptionType::Number
+            if (dialog && declaration.shorthandFor.isEmpty() && declaration.type == stats::OptionType::Number
                 && !std::isnan(outside)) {
-                auto *field = qobject_cast<QDoubleSpinBox *>(dialog->optionsForm()->field(spec.name));
+                auto *field = qobject_cast<QDoubleSpinBox *>(dialog->optionsForm()->field(declaration.name));
                 field->setValue(outside);
-                QVERIFY2(stats::optionValueProblem(spec, field->value(), stats::OptionNames::Dialog).isEmpty(),
-                         qPrintable(spec.name));
+                QVERIFY2(stats::optionValueProblem(declaration, field->value(), stats::OptionNames::Dialog).isEmpty(),
+                         qPrintable(declaration.name));
             }
         }
     }

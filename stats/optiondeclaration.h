@@ -1,5 +1,5 @@
-#ifndef CONCORDA_STATS_OPTIONSPEC_H
-#define CONCORDA_STATS_OPTIONSPEC_H
+#ifndef CONCORDA_STATS_OPTIONDECLARATION_H
+#define CONCORDA_STATS_OPTIONDECLARATION_H
 
 #include "namedfields.h"
 
@@ -52,7 +52,7 @@ struct NumberRange
 NumberRange openInterval(double minimum, double maximum);
 NumberRange closedInterval(double minimum, double maximum);
 
-struct OptionSpec
+struct OptionDeclaration
 {
     QString name;      // the command line's --name; with '_' for '-' the key in the outputs
     QString label;     // the dialog's label; for a flag, the text of its check box
@@ -90,14 +90,14 @@ struct OptionSpec
     QString key() const;
 };
 
-OptionSpec numberOption(const QString &name, const QString &label, const QString &help,
+OptionDeclaration numberOption(const QString &name, const QString &label, const QString &help,
                         const QString &valueName, double defaultValue, const NumberRange &range,
                         int decimals, double step);
-OptionSpec choiceOption(const QString &name, const QString &label, const QString &help,
+OptionDeclaration choiceOption(const QString &name, const QString &label, const QString &help,
                         const QVector<OptionChoice> &choices, int defaultChoice = 0);
-OptionSpec flagOption(const QString &name, const QString &label, const QString &help,
+OptionDeclaration flagOption(const QString &name, const QString &label, const QString &help,
                       bool defaultValue = false);
-OptionSpec numberListOption(const QString &name, const QString &label, const QString &help,
+OptionDeclaration numberListOption(const QString &name, const QString &label, const QString &help,
                             const QString &valueName, const QString &placeholder);
 
 // The chosen values of an analysis's options, by option name, and whether a subject column
@@ -124,32 +124,32 @@ private:
     bool subject = false;
 };
 
-OptionValues defaultOptionValues(const QVector<OptionSpec> &specs);
+OptionValues defaultOptionValues(const QVector<OptionDeclaration> &declarations);
 
-// The spec of that name, or null.
-const OptionSpec *findOption(const QVector<OptionSpec> &specs, const QString &name);
+// The declaration of that name, or null.
+const OptionDeclaration *findOption(const QVector<OptionDeclaration> &declarations, const QString &name);
 
 // Whether the option applies with the other values chosen (lambda only for the Deming
 // methods, say) and the subject column (the options of replicates only with one).
-bool optionApplies(const OptionSpec &spec, const QVector<OptionSpec> &specs,
+bool optionApplies(const OptionDeclaration &declaration, const QVector<OptionDeclaration> &declarations,
                    const OptionValues &values);
 
 // The option as its reader knows it: "--alpha" or "Alpha".
-QString optionTitle(const OptionSpec &spec, OptionNames names);
+QString optionTitle(const OptionDeclaration &declaration, OptionNames names);
 
 // Why `value` is not a value the option takes (out of its range, not finite), worded from
-// the spec; empty when it is fine.
-QString optionValueProblem(const OptionSpec &spec, const QVariant &value, OptionNames names);
+// the declaration; empty when it is fine.
+QString optionValueProblem(const OptionDeclaration &declaration, const QVariant &value, OptionNames names);
 
-// The first problem of any applicable option, in the order of the specs; empty when every
+// The first problem of any applicable option, in the order of the declarations; empty when every
 // value is fine.
-QString optionValuesProblem(const QVector<OptionSpec> &specs, const OptionValues &values,
+QString optionValuesProblem(const QVector<OptionDeclaration> &declarations, const OptionValues &values,
                             OptionNames names);
 
 // Reads an option's value as the command line gives it: numbers with a decimal point and
 // no group separator, whatever the user's locale; a list with commas between its numbers;
 // a choice by its name. On failure *error says what the option takes.
-bool readCommandLineValue(const OptionSpec &spec, const QString &text, QVariant *value,
+bool readCommandLineValue(const OptionDeclaration &declaration, const QString &text, QVariant *value,
                           QString *error);
 
 // Numbers as a user types them into a dialog: separated by semicolons or white space, a
@@ -158,12 +158,12 @@ bool readCommandLineValue(const OptionSpec &spec, const QString &text, QVariant 
 bool parseNumberList(const QString &text, QVector<double> *numbers, QString *bad);
 
 // "passing-bablok, deming or weighted-deming".
-QString choiceNames(const OptionSpec &spec, const QVector<int> &choices = QVector<int>());
+QString choiceNames(const OptionDeclaration &declaration, const QVector<int> &choices = QVector<int>());
 
 // The options as the outputs record them: every option that is not plotOnly (nor one of
-// replicates without a subject column), under its key, in the order of the specs; one that
+// replicates without a subject column), under its key, in the order of the declarations; one that
 // does not apply is absent.
-Record optionsRecord(const QVector<OptionSpec> &specs, const OptionValues &values);
+Record optionsRecord(const QVector<OptionDeclaration> &declarations, const OptionValues &values);
 
 } // namespace stats
 

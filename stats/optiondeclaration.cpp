@@ -1,4 +1,4 @@
-#include "optionspec.h"
+#include "optiondeclaration.h"
 
 #include <QCoreApplication>
 #include <QLocale>
@@ -80,69 +80,69 @@ NumberRange closedInterval(double minimum, double maximum)
     return {minimum, maximum, false, false};
 }
 
-QString OptionSpec::key() const
+QString OptionDeclaration::key() const
 {
     return QString(name).replace(QLatin1Char('-'), QLatin1Char('_'));
 }
 
-OptionSpec numberOption(const QString &name, const QString &label, const QString &help,
+OptionDeclaration numberOption(const QString &name, const QString &label, const QString &help,
                         const QString &valueName, double defaultValue, const NumberRange &range,
                         int decimals, double step)
 {
-    OptionSpec spec;
-    spec.name = name;
-    spec.label = label;
-    spec.help = help;
-    spec.valueName = valueName;
-    spec.type = OptionType::Number;
-    spec.defaultValue = defaultValue;
-    spec.range = range;
-    spec.decimals = decimals;
-    spec.step = step;
-    return spec;
+    OptionDeclaration declaration;
+    declaration.name = name;
+    declaration.label = label;
+    declaration.help = help;
+    declaration.valueName = valueName;
+    declaration.type = OptionType::Number;
+    declaration.defaultValue = defaultValue;
+    declaration.range = range;
+    declaration.decimals = decimals;
+    declaration.step = step;
+    return declaration;
 }
 
-OptionSpec choiceOption(const QString &name, const QString &label, const QString &help,
+OptionDeclaration choiceOption(const QString &name, const QString &label, const QString &help,
                         const QVector<OptionChoice> &choices, int defaultChoice)
 {
-    OptionSpec spec;
-    spec.name = name;
-    spec.label = label;
-    spec.help = help;
-    spec.type = OptionType::Choice;
-    spec.choices = choices;
-    spec.defaultValue = defaultChoice;
+    OptionDeclaration declaration;
+    declaration.name = name;
+    declaration.label = label;
+    declaration.help = help;
+    declaration.type = OptionType::Choice;
+    declaration.choices = choices;
+    declaration.defaultValue = defaultChoice;
     QStringList names;
     for (const OptionChoice &choice : choices)
         names.append(choice.name);
-    spec.valueName = names.join(QLatin1Char('|'));
-    return spec;
+    declaration.valueName = names.join(QLatin1Char('|'));
+    return declaration;
 }
 
-OptionSpec flagOption(const QString &name, const QString &label, const QString &help,
+OptionDeclaration flagOption(const QString &name, const QString &label, const QString &help,
                       bool defaultValue)
 {
-    OptionSpec spec;
-    spec.name = name;
-    spec.label = label;
-    spec.help = help;
-    spec.type = OptionType::Flag;
-    spec.defaultValue = defaultValue;
-    return spec;
+    OptionDeclaration declaration;
+    declaration.name = name;
+    declaration.label = label;
+    declaration.help = help;
+    declaration.type = OptionType::Flag;
+    declaration.defaultValue = defaultValue;
+    return declaration;
 }
 
-OptionSpec numberListOption(const QString &name, const QString &label, const QString &help,
+OptionDeclaration numberListOption(const QString &name, const QString &label, const QString &help,
                             const QString &valueName, const QString &placeholder)
 {
-    OptionSpec spec;
-    spec.name = name;
-    spec.label = label;
-    spec.help = help;
-    spec.valueName = valueName;
-    spec.type = OptionType::NumberList;
-    spec.defaultValue = QVariant::fromValue(QVector<double>());
-    spec.placeholder = placeholder;
-    return spec;
+    OptionDeclaration declaration;
+    declaration.name = name;
+    declaration.label = label;
+    declaration.help = help;
+    declaration.valueName = valueName;
+    declaration.type = OptionType::NumberList;
+    declaration.defaultValue = QVariant::fromValue(QVector<double>());
+    declaration.placeholder = placeholder;
+    return declaration;
 }
 
 void OptionValues::setSubjectColumn(bool chosen)
@@ -196,74 +196,74 @@ QVector<double> OptionValues::numbers(const QString &name) const
     return values.value(name).value<QVector<double>>();
 }
 
-OptionValues defaultOptionValues(const QVector<OptionSpec> &specs)
+OptionValues defaultOptionValues(const QVector<OptionDeclaration> &declarations)
 {
     OptionValues values;
-    for (const OptionSpec &spec : specs)
-        values.set(spec.name, spec.defaultValue);
+    for (const OptionDeclaration &declaration : declarations)
+        values.set(declaration.name, declaration.defaultValue);
     return values;
 }
 
-const OptionSpec *findOption(const QVector<OptionSpec> &specs, const QString &name)
+const OptionDeclaration *findOption(const QVector<OptionDeclaration> &declarations, const QString &name)
 {
-    for (const OptionSpec &spec : specs) {
-        if (spec.name == name)
-            return &spec;
+    for (const OptionDeclaration &declaration : declarations) {
+        if (declaration.name == name)
+            return &declaration;
     }
     return nullptr;
 }
 
-bool optionApplies(const OptionSpec &spec, const QVector<OptionSpec> &specs,
+bool optionApplies(const OptionDeclaration &declaration, const QVector<OptionDeclaration> &declarations,
                    const OptionValues &values)
 {
-    if (spec.subjectUse == OptionSpec::SubjectUse::WithSubject && !values.subjectColumn())
+    if (declaration.subjectUse == OptionDeclaration::SubjectUse::WithSubject && !values.subjectColumn())
         return false;
-    if (spec.subjectUse == OptionSpec::SubjectUse::WithoutSubject && values.subjectColumn())
+    if (declaration.subjectUse == OptionDeclaration::SubjectUse::WithoutSubject && values.subjectColumn())
         return false;
-    if (spec.appliesWith.isEmpty())
+    if (declaration.appliesWith.isEmpty())
         return true;
-    const OptionSpec *choice = findOption(specs, spec.appliesWith);
-    return choice && spec.appliesToChoices.contains(values.choice(choice->name));
+    const OptionDeclaration *choice = findOption(declarations, declaration.appliesWith);
+    return choice && declaration.appliesToChoices.contains(values.choice(choice->name));
 }
 
-QString optionTitle(const OptionSpec &spec, OptionNames names)
+QString optionTitle(const OptionDeclaration &declaration, OptionNames names)
 {
-    return names == OptionNames::Dialog ? spec.label : QStringLiteral("--") + spec.name;
+    return names == OptionNames::Dialog ? declaration.label : QStringLiteral("--") + declaration.name;
 }
 
 // Written so that NaN fails every check.
-QString optionValueProblem(const OptionSpec &spec, const QVariant &value, OptionNames names)
+QString optionValueProblem(const OptionDeclaration &declaration, const QVariant &value, OptionNames names)
 {
-    const QString title = optionTitle(spec, names);
-    switch (spec.type) {
+    const QString title = optionTitle(declaration, names);
+    switch (declaration.type) {
     case OptionType::Number: {
-        for (const OptionChoice &alternative : spec.alternatives) {
+        for (const OptionChoice &alternative : declaration.alternatives) {
             if (value.userType() == QMetaType::QString && value.toString() == alternative.name)
                 return QString();
         }
         const double number = value.toDouble();
-        if (spec.range.contains(number) && (!spec.integer || number == std::floor(number)))
+        if (declaration.range.contains(number) && (!declaration.integer || number == std::floor(number)))
             return QString();
-        if (spec.integer)
+        if (declaration.integer)
             return Options::tr("%1 must be a whole number and %2%3")
-                .arg(title, rangeText(spec.range), given(number, names));
-        return Options::tr("%1 must %2%3").arg(title, rangeText(spec.range), given(number, names));
+                .arg(title, rangeText(declaration.range), given(number, names));
+        return Options::tr("%1 must %2%3").arg(title, rangeText(declaration.range), given(number, names));
     }
     case OptionType::NumberList:
         for (double number : value.value<QVector<double>>()) {
-            if (spec.range.contains(number))
+            if (declaration.range.contains(number))
                 continue;
-            if (std::isinf(spec.range.minimum) && std::isinf(spec.range.maximum))
+            if (std::isinf(declaration.range.minimum) && std::isinf(declaration.range.maximum))
                 return Options::tr("%1 must be finite numbers%2").arg(title, given(number, names));
             return Options::tr("each of %1 must %2%3")
-                .arg(title, rangeText(spec.range), given(number, names));
+                .arg(title, rangeText(declaration.range), given(number, names));
         }
         return QString();
     case OptionType::Choice: {
         const int choice = value.toInt();
-        if (choice >= 0 && choice < spec.choices.size())
+        if (choice >= 0 && choice < declaration.choices.size())
             return QString();
-        return Options::tr("%1 must be %2").arg(title, choiceNames(spec));
+        return Options::tr("%1 must be %2").arg(title, choiceNames(declaration));
     }
     case OptionType::Flag:
         break;
@@ -271,28 +271,28 @@ QString optionValueProblem(const OptionSpec &spec, const QVariant &value, Option
     return QString();
 }
 
-QString optionValuesProblem(const QVector<OptionSpec> &specs, const OptionValues &values,
+QString optionValuesProblem(const QVector<OptionDeclaration> &declarations, const OptionValues &values,
                             OptionNames names)
 {
-    for (const OptionSpec &spec : specs) {
-        if (!optionApplies(spec, specs, values))
+    for (const OptionDeclaration &declaration : declarations) {
+        if (!optionApplies(declaration, declarations, values))
             continue;
-        const QString problem = optionValueProblem(spec, values.value(spec.name), names);
+        const QString problem = optionValueProblem(declaration, values.value(declaration.name), names);
         if (!problem.isEmpty())
             return problem;
     }
     return QString();
 }
 
-bool readCommandLineValue(const OptionSpec &spec, const QString &text, QVariant *value,
+bool readCommandLineValue(const OptionDeclaration &declaration, const QString &text, QVariant *value,
                           QString *error)
 {
-    const QString title = optionTitle(spec, OptionNames::CommandLine);
+    const QString title = optionTitle(declaration, OptionNames::CommandLine);
     const QString quotedText = QLatin1Char('"') + text + QLatin1Char('"');
-    switch (spec.type) {
+    switch (declaration.type) {
     case OptionType::Number: {
         double number = 0;
-        for (const OptionChoice &alternative : spec.alternatives) {
+        for (const OptionChoice &alternative : declaration.alternatives) {
             if (text == alternative.name) {
                 *value = alternative.name;
                 return true;
@@ -303,7 +303,7 @@ bool readCommandLineValue(const OptionSpec &spec, const QString &text, QVariant 
             return true;
         }
         QStringList forms{Options::tr("a number written with a decimal point")};
-        for (const OptionChoice &alternative : spec.alternatives)
+        for (const OptionChoice &alternative : declaration.alternatives)
             forms.append(alternative.name);
         const QString last = forms.takeLast();
         *error = Options::tr("%1 must be %2, not %3")
@@ -330,13 +330,13 @@ bool readCommandLineValue(const OptionSpec &spec, const QString &text, QVariant 
         return true;
     }
     case OptionType::Choice:
-        for (int i = 0; i < spec.choices.size(); ++i) {
-            if (spec.choices.at(i).name == text) {
+        for (int i = 0; i < declaration.choices.size(); ++i) {
+            if (declaration.choices.at(i).name == text) {
                 *value = i;
                 return true;
             }
         }
-        *error = Options::tr("%1 must be %2, not %3").arg(title, choiceNames(spec), quotedText);
+        *error = Options::tr("%1 must be %2, not %3").arg(title, choiceNames(declaration), quotedText);
         return false;
     case OptionType::Flag:
         *value = true;
@@ -361,12 +361,12 @@ bool parseNumberList(const QString &text, QVector<double> *numbers, QString *bad
     return true;
 }
 
-QString choiceNames(const OptionSpec &spec, const QVector<int> &choices)
+QString choiceNames(const OptionDeclaration &declaration, const QVector<int> &choices)
 {
     QStringList names;
-    for (int i = 0; i < spec.choices.size(); ++i) {
+    for (int i = 0; i < declaration.choices.size(); ++i) {
         if (choices.isEmpty() || choices.contains(i))
-            names.append(spec.choices.at(i).name);
+            names.append(declaration.choices.at(i).name);
     }
     if (names.size() < 2)
         return names.value(0);
@@ -374,33 +374,33 @@ QString choiceNames(const OptionSpec &spec, const QVector<int> &choices)
     return Options::tr("%1 or %2").arg(names.join(QLatin1String(", ")), last);
 }
 
-Record optionsRecord(const QVector<OptionSpec> &specs, const OptionValues &values)
+Record optionsRecord(const QVector<OptionDeclaration> &declarations, const OptionValues &values)
 {
     Record record;
-    for (const OptionSpec &spec : specs) {
-        if (spec.plotOnly || !spec.shorthandFor.isEmpty()
-            || (spec.subjectUse == OptionSpec::SubjectUse::WithSubject && !values.subjectColumn()))
+    for (const OptionDeclaration &declaration : declarations) {
+        if (declaration.plotOnly || !declaration.shorthandFor.isEmpty()
+            || (declaration.subjectUse == OptionDeclaration::SubjectUse::WithSubject && !values.subjectColumn()))
             continue;
         FieldValue value;
-        if (optionApplies(spec, specs, values)) {
-            switch (spec.type) {
+        if (optionApplies(declaration, declarations, values)) {
+            switch (declaration.type) {
             case OptionType::Number:
-                value = values.alternative(spec.name).isEmpty()
-                            ? FieldValue(values.number(spec.name))
-                            : FieldValue(values.alternative(spec.name));
+                value = values.alternative(declaration.name).isEmpty()
+                            ? FieldValue(values.number(declaration.name))
+                            : FieldValue(values.alternative(declaration.name));
                 break;
             case OptionType::Choice:
-                value = FieldValue(spec.choices.value(values.choice(spec.name)).name);
+                value = FieldValue(declaration.choices.value(values.choice(declaration.name)).name);
                 break;
             case OptionType::NumberList:
-                value = FieldValue::numbers(values.numbers(spec.name));
+                value = FieldValue::numbers(values.numbers(declaration.name));
                 break;
             case OptionType::Flag:
-                value = FieldValue(values.flag(spec.name));
+                value = FieldValue(values.flag(declaration.name));
                 break;
             }
         }
-        record.push_back({spec.key(), value});
+        record.push_back({declaration.key(), value});
     }
     return record;
 }
