@@ -1,6 +1,7 @@
 #include "blandaltman.h"
 
 #include "completepairs.h"
+#include "quantiles.h"
 #include "vectortoolkit.h"
 
 #include <QCoreApplication>
@@ -141,14 +142,6 @@ double twoSidedP(double statistic, double degreesOfFreedom)
         return 0.0;
     const boost::math::students_t_distribution<> t(degreesOfFreedom);
     return 2.0 * boost::math::cdf(boost::math::complement(t, std::fabs(statistic)));
-}
-
-// The t quantile with `upperTail` above it, from the upper tail directly: 1 - alpha / 2
-// rounds to 1 for an alpha below 1e-16, where the quantile would overflow.
-double studentUpperQuantile(double upperTail, double degreesOfFreedom)
-{
-    return boost::math::quantile(boost::math::complement(
-        boost::math::students_t_distribution<>(degreesOfFreedom), upperTail));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "deming.h"
 #include "loamethods.h"
 #include "passingbablok.h"
+#include "quantiles.h"
 #include "vectortoolkit.h"
 
 #include <QObject>
@@ -63,31 +64,6 @@ private:
     quint64 m_state;
 };
 
-// The readings divided by the power of two that brings the largest magnitude into
-// [0.5, 1), as regression() fits them: exact, and no difference or product can overflow.
-// Slopes are unchanged; intercepts are scaled back with std::ldexp.
-struct ScaledPairs
-{
-    QVector<double> x;
-    QVector<double> y;
-    int exponent = 0;
-    double largest = 0;
-};
-
-ScaledPairs scaledPairs(const QVector<double> &x, const QVector<double> &y)
-{
-    double largest = 0;
-    for (int i = 0; i < x.size(); ++i)
-        largest = std::max({largest, std::fabs(x[i]), std::fabs(y[i])});
-    ScaledPairs pairs;
-    pairs.largest = std::frexp(largest, &pairs.exponent);
-    for (int i = 0; i < x.size(); ++i) {
-        pairs.x.append(std::ldexp(x[i], -pairs.exponent));
-        pairs.y.append(std::ldexp(y[i], -pairs.exponent));
-    }
-    return pairs;
-}
-
 // Adding 0 turns a -0 into 0, as regression() reports it.
 Line unscaled(const Line &line, int exponent)
 {
@@ -104,18 +80,10 @@ double normalQuantile(double p)
     return boost::math::quantile(boost::math::normal_distribution<>(0, 1), p);
 }
 
-// Half the complement of the confidence level. Below the smallest normal double Boost.Math
-// reports an overflow for the quantiles; there they are already beyond any use.
-double tailProbability(double alpha)
-{
-    return std::max(alpha / 2, std::numeric_limits<double>::min());
-}
-
 // The quantile at 1 - alpha / 2, from the upper tail so that a small alpha keeps its digits.
-double normalUpperQuantile(double alpha)
+double normalCriticalValue(double alpha)
 {
-    return boost::math::quantile(
-        boost::math::complement(boost::math::normal_distribution<>(0, 1), tailProbability(alpha)));
+    return normalUpperQuantile(tailProbability(alpha));
 }
 
 // Passing-Bablok's line alone: z = 0 leaves its own limits at the slope, the cheapest.
@@ -180,7 +148,7 @@ BootstrapInterval bcaInterval(double estimate, QVector<double> resampled,
     if (count == 0 || !std::isfinite(estimate))
         return interval;
     std::sort(resampled.begin(), resampled.end());
-    const double z = normalUpperQuantile(alpha);
+    const double z = normalCriticalValue(alpha);
     interval.percentileLower = sampleQuantile(resampled, alpha / 2);
     interval.percentileUpper = sampleQuantile(resampled, 1 - alpha / 2);
 
@@ -387,8 +355,7 @@ QVector<BandPoint> demingConfidenceBand(const QVector<double> &x, const QVector<
         line = unscaled(line, pairs.exponent);
         allDefined = allDefined && defined(line);
     }
-    const double t = boost::math::quantile(boost::math::complement(
-        boost::math::students_t_distribution<>(n - 2.0), tailProbability(options.alpha)));
+    const double t = studentUpperQuantile(tailProbability(options.alpha), n - 2.0);
 
     QVector<BandPoint> band;
     QVector<double> predictions(n);

@@ -1,5 +1,6 @@
 #include "loamethods.h"
 
+#include "quantiles.h"
 #include "vectortoolkit.h"
 
 #include <QCoreApplication>
@@ -118,12 +119,8 @@ RegressionLimits regressionLimits(const QVector<double> &axisValues,
         return limits;
     }
 
-    // Below the smallest normal double Boost.Math reports the quantile as an overflow; there
-    // it is already beyond any use.
     const int n = differences.size();
-    const double t = boost::math::quantile(
-        boost::math::complement(boost::math::students_t_distribution<>(n - 2.0),
-                                std::max(options.alpha / 2.0, std::numeric_limits<double>::min())));
+    const double t = studentUpperQuantile(tailProbability(options.alpha), n - 2.0);
     QVector<double> residuals;
     limits.bias = leastSquares(axisValues, differences, t, &residuals);
     for (double &r : residuals)

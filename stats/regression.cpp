@@ -3,6 +3,7 @@
 #include "completepairs.h"
 #include "deming.h"
 #include "passingbablok.h"
+#include "quantiles.h"
 #include "vectortoolkit.h"
 
 #include <QObject>
@@ -20,53 +21,17 @@ namespace {
 
 constexpr double notAvailable = std::numeric_limits<double>::quiet_NaN();
 
-// The readings divided by the power of two 2^exponent that brings the largest magnitude
-// into [0.5, 1): exact, and no difference, square or sum of products of them can
-// overflow. Slopes are unchanged; intercepts are scaled back with std::ldexp.
-struct ScaledPairs
-{
-    QVector<double> x;
-    QVector<double> y;
-    int exponent = 0;
-    double largest = 0; // the largest magnitude, scaled
-};
-
-ScaledPairs scaledPairs(QVector<double> x, QVector<double> y)
-{
-    double largest = 0;
-    for (int i = 0; i < x.size(); ++i)
-        largest = std::max({largest, std::fabs(x[i]), std::fabs(y[i])});
-    ScaledPairs pairs;
-    pairs.largest = std::frexp(largest, &pairs.exponent);
-    for (double &value : x)
-        value = std::ldexp(value, -pairs.exponent);
-    for (double &value : y)
-        value = std::ldexp(value, -pairs.exponent);
-    pairs.x = std::move(x);
-    pairs.y = std::move(y);
-    return pairs;
-}
-
-// Half the complement of the confidence level. Below the smallest normal double Boost.Math
-// reports an overflow for the quantiles; there they are already beyond any use (37.5 for
-// the normal, 1.4e307 for Student's t on 1 degree of freedom).
-double tailProbability(double alpha)
-{
-    return std::max(alpha / 2, std::numeric_limits<double>::min());
-}
 
 // The quantiles at 1 - alpha/2, taken from the upper tail so that a small alpha keeps its
 // digits.
 double normalCriticalValue(double alpha)
 {
-    return boost::math::quantile(
-        boost::math::complement(boost::math::normal_distribution<>(0, 1), tailProbability(alpha)));
+    return normalUpperQuantile(tailProbability(alpha));
 }
 
 double studentCriticalValue(double degreesOfFreedom, double alpha)
 {
-    return boost::math::quantile(boost::math::complement(
-        boost::math::students_t_distribution<>(degreesOfFreedom), tailProbability(alpha)));
+    return studentUpperQuantile(tailProbability(alpha), degreesOfFreedom);
 }
 
 struct Interval

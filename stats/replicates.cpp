@@ -1,6 +1,7 @@
 #include "replicates.h"
 
 #include "cellvalues.h"
+#include "quantiles.h"
 #include "vectortoolkit.h"
 
 #include <QCoreApplication>
@@ -116,18 +117,6 @@ double largestMagnitude(const QVector<double> &a, const QVector<double> &b)
         for (double value : *values)
             magnitude = std::max(magnitude, std::fabs(value));
     return magnitude;
-}
-
-double normalUpperQuantile(double upperTail)
-{
-    return boost::math::quantile(
-        boost::math::complement(boost::math::normal_distribution<>(0.0, 1.0), upperTail));
-}
-
-double studentUpperQuantile(double upperTail, double degreesOfFreedom)
-{
-    return boost::math::quantile(boost::math::complement(
-        boost::math::students_t_distribution<>(degreesOfFreedom), upperTail));
 }
 
 // One term c s^2 of a sum of variance components, s^2 on df degrees of freedom.
