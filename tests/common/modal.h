@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -64,6 +65,9 @@ private:
             return;
         QWidget *modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible())
+            return;
+        // A long run's progress dialog asks nothing; closing it would cancel the run.
+        if (qobject_cast<QProgressDialog *>(modal))
             return;
         if (modal != lastSeen) {
             lastSeen = modal;
