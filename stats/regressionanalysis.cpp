@@ -131,8 +131,11 @@ public:
         , columns(std::move(columns))
         , figures(figuresOf(this->columns))
     {
-        resampling.resamples = int(input.options.number(bootstrapResamples));
-        resampling.seed = quint64(input.options.number(seedOption));
+        // The bootstrap's options are checked only where they apply: under Passing–Bablok.
+        if (options.method == RegressionMethod::PassingBablok) {
+            resampling.resamples = int(input.options.number(bootstrapResamples));
+            resampling.seed = quint64(input.options.number(seedOption));
+        }
         resampling.largestPairs = largestBootstrapPairs;
         for (const FittedColumn &column : std::as_const(this->columns))
             resampling.failures.append(column.bootstrapFailures);
