@@ -397,15 +397,16 @@ private:
                 return nullptr;
             }
             // A method read once per subject has no repeatability; the limits need none.
-            for (auto method : {std::make_pair(&readings.reference, &column.reference),
-                                std::make_pair(&readings.compared, &column.compared)}) {
-                const QString methodName = method.second == &column.reference ? input.referenceName : name;
+            const auto addRepeatability = [&](const SubjectReadings &readingsOf, const QString &methodName,
+                                              RepeatabilityFigures *into) {
                 QString cause;
-                *method.second = repeatability(*method.first, replicateOptions, methodName, &cause);
-                method.second->name = methodName;
+                *into = repeatability(readingsOf, replicateOptions, methodName, &cause);
+                into->name = methodName;
                 if (!cause.isEmpty())
                     section.notes.append(cause);
-            }
+            };
+            addRepeatability(readings.reference, input.referenceName, &column.reference);
+            addRepeatability(readings.compared, name, &column.compared);
             const QString note = replicateReadingsNote(readings, name);
             if (!note.isEmpty())
                 section.notes.append(note);
