@@ -186,7 +186,10 @@ public:
             // A figure the method does not have (the cusum test of a Deming fit, the interval
             // of a Passing–Bablok bias) is no number at all.
             const bool passingBablok = f.method == RegressionMethod::PassingBablok;
-            const int failures = columns.at(i).bootstrapFailures;
+            // Only a bootstrap that gave figures (the intervals of the bias at the decision
+            // levels) is reported among them: one run for the band alone belongs to the plot,
+            // and the figures do not change with whether plots are drawn.
+            const int failures = f.biasAt.isEmpty() ? -1 : columns.at(i).bootstrapFailures;
             const bool intervals = !passingBablok || failures >= 0;
             std::vector<Record> biasAt;
             for (const DecisionLevelBias &bias : f.biasAt)

@@ -210,6 +210,14 @@ void tst_AnalysisContract::outputsCarryEveryField()
     }
     for (const stats::Field &field : fields.options)
         QVERIFY2(document.value(QStringLiteral("options")).toObject().contains(field.name), qPrintable(field.name));
+
+    // Drawing the plots changes no figure.
+    QTemporaryDir plotFolder;
+    batch::ReportRequest withPlots = request(analysis, batch::Format::Json);
+    withPlots.plotDirectory = plotFolder.path();
+    const batch::Outcome plotted = batch::buildReport(withPlots, renderPlot);
+    QVERIFY2(plotted.exitCode == batch::ExitSuccess, qPrintable(plotted.error));
+    QCOMPARE(QString::fromUtf8(plotted.document), QString::fromUtf8(json.document));
 }
 
 void tst_AnalysisContract::namesAreEscaped()
