@@ -40,10 +40,34 @@ QString agreementFailed(const QString &name, const QString &cause)
         .arg(name, cause);
 }
 
+// Whether a text reads as no finite number: "nan", "inf", or one out of range such as
+// "1e999", which QString::toDouble reads as infinite (and 0 for any other text).
+bool readsAsNonFinite(const QString &text)
+{
+    bool ok = false;
+    return !std::isfinite(text.toDouble(&ok));
+}
+
+// Whether a text that reads as a number holds more significant digits than a double keeps
+// (15): two long identifiers such as barcodes would read as one number.
+bool longerThanADouble(const QString &text)
+{
+    int significant = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('e') || c == QLatin1Char('E'))
+            break;
+        if (c.isDigit() && (significant > 0 || c != QLatin1Char('0')))
+            ++significant;
+    }
+    return significant > 15;
+}
+
 // The key by which a subject cell is grouped: the trimmed text, or for a cell that reads
 // as a number the shortest text of that number, so that "1" and "1.0" are one subject. A
 // plain run of digits without a leading zero is its own number's text and is kept as it
-// stands, which spares the common case any conversion. Empty: no subject.
+// stands, which spares the common case any conversion; so is a number with more digits
+// than a double holds. Empty: no subject, as for a cell that reads as no finite number
+// ("nan", "inf", "1e999"), which tools write for a missing identifier.
 QString subjectKey(const QString &cell)
 {
     const bool digits = !cell.isEmpty() && cell.size() < 16 && cell.at(0) != QLatin1Char('0')
@@ -62,9 +86,11 @@ QString subjectKey(const QString &cell)
         return text;
     const QVariant number = cellNumber(text);
     if (!number.isValid())
+        return readsAsNonFinite(text) ? QString() : text;
+    if (longerThanADouble(text))
         return text;
     const double value = number.toDouble() + 0.0; // -0 and 0 are one subject
-    return std::isfinite(value) ? QString::number(value, 'g', 17) : QString();
+    return QString::number(value, 'g', 17);
 }
 
 // The readings of one method summed up per subject, in one pass over each subject.

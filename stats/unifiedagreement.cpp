@@ -155,9 +155,13 @@ Deviation deviation(double msd, double msdVariance, double kappa, const Setting 
                                             + setting.z * std::sqrt(msdVariance) / msd));
     const double t = kappa / std::sqrt(2.0 * msd);
     result.cp = std::erf(t);
+    // Beyond about 745 the exponential is 0, and an allowance whose square overflows would
+    // make it 0 times infinity.
     const double kappa2OverMsd = kappa * kappa / msd;
-    const double cpVariance = std::exp(-kappa2OverMsd) * kappa2OverMsd * (msdVariance / (msd * msd))
-                              / boost::math::constants::two_pi<double>();
+    const double cpVariance = kappa2OverMsd > 1000.0
+                                  ? 0.0
+                                  : std::exp(-kappa2OverMsd) * kappa2OverMsd * (msdVariance / (msd * msd))
+                                        / boost::math::constants::two_pi<double>();
     result.cpLower = logitLowerLimit(result.cp, std::erfc(t), cpVariance, setting.z);
     if (setting.proportional) {
         result.tdi = 100.0 * std::expm1(result.tdi);
@@ -222,7 +226,8 @@ BiasedAgreementLevel biasedLevel(double errorWeight, const Theta &theta,
 
 // The readings of one method, one per row, on the scale of the computation: NaN where the
 // reading is missing (or the column ended), -inf where proportional cannot take it.
-QVector<double> scaledReadings(const QVector<double> &readings, int rows, bool proportional)
+QVector<double> scaledReadings(const QVector<double> &readings, int rows, bool proportional,
+                               double factor)
 {
     QVector<double> scaled(rows, qQNaN());
     for (int r = 0; r < readings.size() && r < rows; ++r) {
@@ -230,11 +235,54 @@ QVector<double> scaledReadings(const QVector<double> &readings, int rows, bool p
         if (!std::isfinite(value))
             continue;
         if (!proportional)
-            scaled[r] = value;
+            scaled[r] = value * factor;
         else
             scaled[r] = value > 0 ? std::log(value) : -qInf();
     }
     return scaled;
+}
+
+// The power of two that brings readings beyond 2^100 or below 2^-100 in size near 1, and 1
+// for the others. The components' covariance takes fourth powers of the readings, which
+// overflow beyond about 1e77 and vanish below about 1e-77; scaling by a power of two is
+// exact.
+double powerOfTwoScale(const QVector<double> &gold, const QVector<double> &other)
+{
+    double largest = 0;
+    for (const QVector<double> *readings : {&gold, &other})
+        for (const double value : *readings)
+            if (std::isfinite(value))
+                largest = std::max(largest, std::fabs(value));
+    const double bound = std::ldexp(1.0, 100);
+    if (largest == 0 || (largest < bound && largest > 1.0 / bound))
+        return 1.0;
+    return std::ldexp(1.0, -std::ilogb(largest));
+}
+
+// Takes the figures of readings multiplied by 1 / unit back to the readings' own scale:
+// means and TDI times unit, variances and MSD times unit^2, their covariance unit^4.
+void toReadingScale(UnifiedAgreementFigures &f, double unit)
+{
+    const double square = unit * unit;
+    f.meanGold *= unit;
+    f.meanOther *= unit;
+    VarianceComponents &c = f.components;
+    c = {c.subject * square, c.interaction * square, c.error * square, c.bias * square};
+    for (auto &row : f.componentCovariance)
+        for (double &entry : row)
+            entry = entry * square * square;
+    for (AgreementLevel *level : {&f.intra, static_cast<AgreementLevel *>(&f.inter),
+                                  static_cast<AgreementLevel *>(&f.total)}) {
+        level->msd *= square;
+        level->tdi *= unit;
+        level->tdiUpper *= unit;
+    }
+    for (MethodIntraAgreement &method : f.methods) {
+        method.withinVariance *= square;
+        method.betweenVariance *= square;
+        method.tdi *= unit;
+        method.tdiUpper *= unit;
+    }
 }
 
 // One subject's readings of the two methods: counts, then means and within-subject sums
@@ -361,8 +409,10 @@ UnifiedAgreementFigures unifiedAgreement(const SubjectGroups &groups, const QVec
 
     // Count each subject's usable readings; a row beyond the subject column has no subject.
     const int rows = std::max({int(groups.subjectOfRow.size()), int(gold.size()), int(other.size())});
-    const QVector<double> x = scaledReadings(gold, rows, options.proportional);
-    const QVector<double> y = scaledReadings(other, rows, options.proportional);
+    // Logarithms need no scaling.
+    const double scale = options.proportional ? 1.0 : powerOfTwoScale(gold, other);
+    const QVector<double> x = scaledReadings(gold, rows, options.proportional, scale);
+    const QVector<double> y = scaledReadings(other, rows, options.proportional, scale);
     QVector<int> subjectOfRow = groups.subjectOfRow;
     subjectOfRow.resize(rows);
     std::fill(subjectOfRow.begin() + groups.subjectOfRow.size(), subjectOfRow.end(), -1);
@@ -463,7 +513,7 @@ UnifiedAgreementFigures unifiedAgreement(const SubjectGroups &groups, const QVec
     // Under proportional the allowances are percentages of the reading: on the log scale
     // the bound is ln(1 + kappa0 / 100).
     const auto kappa = [&](double allowance) {
-        return options.proportional ? std::log1p(allowance / 100.0) : allowance;
+        return options.proportional ? std::log1p(allowance / 100.0) : allowance * scale;
     };
     figures.intra = intraLevel(theta, covariance, kappa(options.tdiAllowanceIntra), setting);
     figures.inter = biasedLevel(1.0 / m, theta, covariance, kappa(options.tdiAllowanceInter),
@@ -491,6 +541,8 @@ UnifiedAgreementFigures unifiedAgreement(const SubjectGroups &groups, const QVec
     };
     figures.methods = {methodIntra(goldName, vx, withinX, goldOnly),
                        methodIntra(otherName, vy, withinY, otherOnly)};
+    if (scale != 1.0)
+        toReadingScale(figures, 1.0 / scale);
     return figures;
 }
 

@@ -86,6 +86,11 @@ void tst_Replicates::groupingBySubject_data()
         << QVector<int>{0, 2, 1, 3} << QVector<int>{0, 2, 3, 4};
     QTest::newRow("no subject in an empty or blank cell")
         << QStringList{"", "  ", "\t", "3"} << QVector<int>{3} << QVector<int>{0, 1};
+    QTest::newRow("no subject where no finite number is written")
+        << QStringList{"nan", "NaN", "-inf", "1e999", "7"} << QVector<int>{4} << QVector<int>{0, 1};
+    QTest::newRow("identifiers longer than a double's digits stay apart")
+        << QStringList{"12345678901234567", "12345678901234568", "12345678901234567"}
+        << QVector<int>{0, 2, 1} << QVector<int>{0, 2, 3};
     QTest::newRow("a subject's rows apart") << QStringList{"x", "y", "x", "y", "x"}
         << QVector<int>{0, 2, 4, 1, 3} << QVector<int>{0, 3, 5};
 }

@@ -225,19 +225,21 @@ void tst_UnifiedAgreement::transformedStudies_data()
         return s;
     }) << plain << plain << same;
     // TDI times c, MSD and variances times c^2, their covariance c^4; the ratios and CP (the
-    // allowances times c too) unchanged.
-    const double c = 7.5;
-    QTest::newRow("readings times 7.5") << Transform([c](Study s) {
-        for (QVector<double> *column : {&s.gold, &s.other})
-            for (double &reading : *column)
-                reading *= c;
-        return s;
-    }) << plain << options(75 * c, 150 * c) << Relation([c](const QString &key, double value) {
-        const int power = key.contains(QRegularExpression("tdi|mean")) ? 1
-                          : key.contains(QRegularExpression("msd|variance|^[ageb]$")) ? 2
-                          : key.startsWith("cov") ? 4 : 0;
-        return std::pow(c, power) * value;
-    });
+    // allowances times c too) unchanged. At 1e150 and 1e-150 the readings' fourth powers
+    // overflow or vanish.
+    for (const double c : {7.5, 1e150, 1e-150}) {
+        QTest::addRow("readings times %g", c) << Transform([c](Study s) {
+            for (QVector<double> *column : {&s.gold, &s.other})
+                for (double &reading : *column)
+                    reading *= c;
+            return s;
+        }) << plain << options(75 * c, 150 * c) << Relation([c](const QString &key, double value) {
+            const int power = key.contains(QRegularExpression("tdi|mean")) ? 1
+                              : key.contains(QRegularExpression("msd|variance|^[ageb]$")) ? 2
+                              : key.startsWith("cov") ? 4 : 0;
+            return std::pow(c, power) * value;
+        });
+    }
     // Proportional is the computation on ln(reading) with the bound ln(1 + kappa0 / 100), its
     // TDI the percentage 100 (e^TDI - 1).
     QTest::newRow("logarithms of the readings") << Transform([](Study s) {
