@@ -85,16 +85,24 @@ QString OptionDeclaration::key() const
     return QString(name).replace(QLatin1Char('-'), QLatin1Char('_'));
 }
 
-OptionDeclaration numberOption(const QString &name, const QString &label, const QString &help,
-                        const QString &valueName, double defaultValue, const NumberRange &range,
-                        int decimals, double step)
+// The parts every kind of option has.
+static OptionDeclaration declared(const QString &name, const QString &label, const QString &help,
+                           OptionType type)
 {
     OptionDeclaration declaration;
     declaration.name = name;
     declaration.label = label;
     declaration.help = help;
+    declaration.type = type;
+    return declaration;
+}
+
+OptionDeclaration numberOption(const QString &name, const QString &label, const QString &help,
+                        const QString &valueName, double defaultValue, const NumberRange &range,
+                        int decimals, double step)
+{
+    OptionDeclaration declaration = declared(name, label, help, OptionType::Number);
     declaration.valueName = valueName;
-    declaration.type = OptionType::Number;
     declaration.defaultValue = defaultValue;
     declaration.range = range;
     declaration.decimals = decimals;
@@ -105,11 +113,7 @@ OptionDeclaration numberOption(const QString &name, const QString &label, const 
 OptionDeclaration choiceOption(const QString &name, const QString &label, const QString &help,
                         const QVector<OptionChoice> &choices, int defaultChoice)
 {
-    OptionDeclaration declaration;
-    declaration.name = name;
-    declaration.label = label;
-    declaration.help = help;
-    declaration.type = OptionType::Choice;
+    OptionDeclaration declaration = declared(name, label, help, OptionType::Choice);
     declaration.choices = choices;
     declaration.defaultValue = defaultChoice;
     QStringList names;
@@ -122,11 +126,7 @@ OptionDeclaration choiceOption(const QString &name, const QString &label, const 
 OptionDeclaration flagOption(const QString &name, const QString &label, const QString &help,
                       bool defaultValue)
 {
-    OptionDeclaration declaration;
-    declaration.name = name;
-    declaration.label = label;
-    declaration.help = help;
-    declaration.type = OptionType::Flag;
+    OptionDeclaration declaration = declared(name, label, help, OptionType::Flag);
     declaration.defaultValue = defaultValue;
     return declaration;
 }
@@ -134,12 +134,8 @@ OptionDeclaration flagOption(const QString &name, const QString &label, const QS
 OptionDeclaration numberListOption(const QString &name, const QString &label, const QString &help,
                             const QString &valueName, const QString &placeholder)
 {
-    OptionDeclaration declaration;
-    declaration.name = name;
-    declaration.label = label;
-    declaration.help = help;
+    OptionDeclaration declaration = declared(name, label, help, OptionType::NumberList);
     declaration.valueName = valueName;
-    declaration.type = OptionType::NumberList;
     declaration.defaultValue = QVariant::fromValue(QVector<double>());
     declaration.placeholder = placeholder;
     return declaration;
